@@ -1,0 +1,104 @@
+// szdd: packs files into SZDD method A for the setup program's payload, and
+// unpacks them again.
+//
+//   szdd pack IN OUT [NAME]   NAME: the name the file is installed under;
+//                             its last character goes into the header
+//                             (default: IN's base name)
+//   szdd unpack IN OUT
+//
+// Exit status 0 on success; otherwise 1 (2 for bad arguments) with one line
+// on stderr. OUT is written only once the whole result is ready.
+#include "szdd_codec.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kUsage[] = "usage: szdd pack IN OUT [NAME] | szdd unpack IN OUT";
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "szdd: %s\n", message.c_str());
+    return 1;
+}
+
+bool read_file(const std::string& path, std::vector<uint8_t>& data, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = "cannot open '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    data.clear();
+    uint8_t chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        data.insert(data.end(), chunk, chunk + got);
+    }
+    const bool read_failed = std::ferror(file) != 0;
+    const int read_errno = errno;
+    std::fclose(file);
+    if (read_failed) {
+        error = "cannot read '" + path + "': " + std::strerror(read_errno);
+        return false;
+    }
+    return true;
+}
+
+bool write_file(const std::string& path, const std::vector<uint8_t>& data, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        error = "cannot create '" + path + "': " + std::strerror(errno);
+        return false;
+    }
+    // A write counts as failed until the close has flushed it.
+    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file) == data.size();
+    int write_errno = errno;
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        write_errno = errno;
+    }
+    if (!ok) {
+        error = "cannot write '" + path + "': " + std::strerror(write_errno);
+        std::remove(path.c_str());
+    }
+    return ok;
+}
+
+int pack(const std::string& in_path, const std::string& out_path, const std::string& name) {
+    const char name_last = szdd_name_last_char(name);
+    if (name_last == '\0') return fail("no file name to take the header's name character from: '" + name + "'");
+    std::vector<uint8_t> data;
+    std::string error;
+    if (!read_file(in_path, data, error)) return fail(error);
+    std::vector<uint8_t> packed;
+    if (!szdd_pack(data.data(), data.size(), name_last, packed)) {
+        return fail("'" + in_path + "' is too large for SZDD (" + std::to_string(data.size()) + " bytes)");
+    }
+    if (!write_file(out_path, packed, error)) return fail(error);
+    return 0;
+}
+
+int unpack(const std::string& in_path, const std::string& out_path) {
+    std::vector<uint8_t> data;
+    std::string error;
+    if (!read_file(in_path, data, error)) return fail(error);
+    std::vector<uint8_t> expanded;
+    if (!szdd_unpack(data.data(), data.size(), expanded, error)) return fail("'" + in_path + "': " + error);
+    if (!write_file(out_path, expanded, error)) return fail(error);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "pack" && (argc == 4 || argc == 5)) {
+        return pack(argv[2], argv[3], argc == 5 ? argv[4] : argv[2]);
+    }
+    if (command == "unpack" && argc == 4) return unpack(argv[2], argv[3]);
+    std::fprintf(stderr, "%s\n", kUsage);
+    return 2;
+}
