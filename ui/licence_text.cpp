@@ -1,4 +1,4 @@
-#include "licence_text.h"
+#include "ui/licence_text.h"
 
 // Shown unchanged in the licence dialog's read-only edit, which wraps long
 // lines itself: a CR LF ends each paragraph and a lone CR LF leaves the blank

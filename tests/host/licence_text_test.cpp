@@ -1,4 +1,4 @@
-#include "licence_text.h"
+#include "ui/licence_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,44 @@
+# Windows build: SETUP.EXE on the medium, the sample product, and the Windows tests.
+enable_language(RC)
+set(MEDIUM_DIR ${CMAKE_SOURCE_DIR}/build/medium CACHE PATH "Folder of the distribution medium")
+
+# Small and self-contained: no exceptions or RTTI, unused code dropped, the
+# GCC and C++ runtimes linked in so that only Windows' own DLLs are imported.
+add_library(setup_code_options INTERFACE)
+target_compile_options(setup_code_options INTERFACE
+    $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections>)
+target_link_libraries(setup_code_options INTERFACE project_warnings)
+target_link_options(setup_code_options INTERFACE -static -static-libgcc -static-libstdc++)
+target_link_libraries(setup_rules PRIVATE setup_code_options)
+
+# Everything of the setup program but its entry point, so tests can link it.
+add_library(setup_core STATIC
+    driver/messages.cpp
+    driver/install_state.cpp
+    services/registry.cpp)
+target_include_directories(setup_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(setup_core PUBLIC setup_rules comctl32 lz32 shell32 ole32 uuid
+                      PRIVATE setup_code_options)
+
+set(SETUP_RC ${CMAKE_CURRENT_SOURCE_DIR}/ui/resources/setup.rc)
+add_executable(setup WIN32 driver/main.cpp ${SETUP_RC})
+target_link_libraries(setup PRIVATE setup_core setup_code_options)
+target_link_options(setup PRIVATE -s -Wl,--gc-sections)
+set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE
+                      RUNTIME_OUTPUT_DIRECTORY ${MEDIUM_DIR})
+# CMake's rule for .rc files misses what the script embeds and includes.
+file(GLOB SETUP_RC_INPUTS ${CMAKE_CURRENT_SOURCE_DIR}/ui/resources/*)
+set_source_files_properties(${SETUP_RC} PROPERTIES OBJECT_DEPENDS "${SETUP_RC_INPUTS}")
+
+if(BRIMWAVE_TESTS)
+    enable_testing()
+    set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    include(GoogleTest)
+    add_subdirectory(tests/win32)
+endif()
+
+# Everything that goes on the distribution medium.
+add_custom_target(medium_files ALL DEPENDS setup)

@@ -1,0 +1,75 @@
+#include "driver/destination.h"
+#include "driver/file_table.h"
+#include "services/text.h"
+
+static const char product_folder[] = "\\Brimwave";
+
+static bool append_product_folder(char *destination, const char *folder)
+{
+    char *cursor = destination;
+    char *end = destination + DESTINATION_SIZE;
+    if (!append_text(&cursor, end, folder))
+        return false;
+    if (cursor > destination && cursor[-1] == '\\')
+        *--cursor = 0;
+    return append_text(&cursor, end, product_folder);
+}
+
+void choose_fresh_destination(char *destination, const char *program_files,
+                              const char *windows_directory)
+{
+    if (program_files && program_files[0] &&
+        append_product_folder(destination, program_files))
+        return;
+
+    destination[0] = 0;
+    if (!windows_directory || !windows_directory[0] || windows_directory[1] != ':')
+        return;
+    char folder[] = "?:\\Program Files";
+    folder[0] = windows_directory[0];
+    append_product_folder(destination, folder);
+}
+
+static size_t text_length(const char *text)
+{
+    return bounded_length(text, (size_t)-1);
+}
+
+bool is_acceptable_destination(const char *destination)
+{
+    if (!destination[0] || destination[1] != ':' || destination[2] != '\\' ||
+        !destination[3])
+        return false;
+
+    size_t longest = text_length(temporary_file_name);
+    for (const FileTableEntry &entry : payload_files) {
+        size_t n = bounded_length(entry.name, FILE_TABLE_NAME_SIZE);
+        if (n > longest)
+            longest = n;
+    }
+    size_t folder = text_length(destination);
+    if (!ends_with_backslash(destination))
+        folder++;
+    if (folder + longest > LZ_PATH_LIMIT)
+        return false;
+
+    char command[UNINSTALL_COMMAND_SIZE];
+    return build_uninstall_command(command, sizeof command, destination);
+}
+
+bool build_uninstall_command(char *command, size_t size, const char *destination)
+{
+    char program[UNINSTALL_COMMAND_SIZE];
+    if (!join_path(program, sizeof program, destination, payload_files[0].name))
+        return false;
+
+    bool has_space = false;
+    for (const char *p = program; *p; p++)
+        has_space = has_space || *p == ' ';
+
+    char *cursor = command;
+    char *end = command + size;
+    const char *quote = has_space ? "\"" : "";
+    return append_text(&cursor, end, quote) && append_text(&cursor, end, program) &&
+           append_text(&cursor, end, quote) && append_text(&cursor, end, " /uninstall");
+}

@@ -1,0 +1,27 @@
+// Rules for the destination folder. No Win32 here, so it is tested natively.
+#pragma once
+#include <stddef.h>
+
+enum {
+    DESTINATION_SIZE = 256,
+    // LZ32 opens its files through OpenFile, whose OFSTRUCT keeps a full path
+    // of at most 127 characters (OFS_MAXPATHNAME 128 with the zero).
+    LZ_PATH_LIMIT = 127,
+    // The uninstall command is assembled in a MAX_PATH work buffer.
+    UNINSTALL_COMMAND_SIZE = 260,
+};
+
+// Fresh installation: the Program Files folder (one trailing backslash
+// dropped) followed by "\Brimwave", or, without a usable Program Files value,
+// the Windows directory's drive with "\Program Files\Brimwave", or else empty.
+// program_files is the registry value as a terminated text, or NULL when it
+// could not be read; windows_directory likewise.
+void choose_fresh_destination(char *destination, const char *program_files,
+                              const char *windows_directory);
+
+// "X:\" followed by at least one character, and short enough that every file
+// installed under it, and the uninstall command, can be written.
+bool is_acceptable_destination(const char *destination);
+
+// The installed program's path, quoted when it holds a space, then " /uninstall".
+bool build_uninstall_command(char *command, size_t size, const char *destination);

@@ -1,0 +1,34 @@
+#include "driver/install_state_rules.h"
+#include "services/text.h"
+
+SetupMode classify_setup_mode(bool installed, uint32_t installed_version)
+{
+    if (!installed)
+        return SETUP_FRESH;
+    if (installed_version == BUILD_VERSION)
+        return SETUP_REINSTALL;
+    return installed_version < BUILD_VERSION ? SETUP_UPDATE : SETUP_NEWER;
+}
+
+bool build_version_label(uint32_t version, char *label, size_t size)
+{
+    // Digits of version div 100, filled from the right; at most 8 of them.
+    char digits[12];
+    char *first = digits + sizeof digits - 1;
+    *first = 0;
+    uint32_t whole = version / 100;
+    do {
+        *--first = (char)('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+
+    uint32_t hundredths = version % 100;
+    char fraction[4] = {'.', (char)('0' + hundredths / 10), (char)('0' + hundredths % 10), 0};
+    if (fraction[2] == '0')
+        fraction[2] = 0;
+
+    char *cursor = label;
+    char *end = label + size;
+    return append_text(&cursor, end, "v") && append_text(&cursor, end, first) &&
+           append_text(&cursor, end, fraction);
+}

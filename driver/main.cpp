@@ -1,0 +1,61 @@
+// The setup program's main routine: start-up, the previous installation, the
+// dialogs, the install sequence and the final prompt, in that order.
+#include <windows.h>
+#include <commctrl.h>
+#include "driver/setup_state.h"
+#include "services/process.h"
+
+static const char setup_class[] = "Install Brimwave";
+
+enum { SCRATCH_BLOCK_SIZE = 0xFFFF, SETUP_ICON = 100 };
+
+static void start_up(void)
+{
+    module_handle = GetModuleHandleA(NULL);
+
+    // Another setup program is running: leave without a word.
+    if (FindWindowA(setup_class, NULL))
+        ExitProcess(0);
+
+    WNDCLASSA window_class = {};
+    window_class.style = CS_VREDRAW | CS_HREDRAW | CS_GLOBALCLASS;
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.hInstance = module_handle;
+    window_class.hIcon = LoadIconA(module_handle, MAKEINTRESOURCEA(SETUP_ICON));
+    window_class.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    window_class.lpszClassName = setup_class;
+    RegisterClassA(&window_class);
+    // No dialog carries the class, so a hidden window of it marks this run
+    // for the check above; two runs would share "tempfile.tmp".
+    CreateWindowExA(0, setup_class, "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, module_handle, NULL);
+
+    InitCommonControls();
+
+    char *scratch = (char *)GlobalAlloc(GMEM_FIXED, SCRATCH_BLOCK_SIZE);
+    if (!scratch)
+        fatal_error("ERROR: Insufficient memory.");
+
+    // A failed call leaves the zeroed record, platform id 0, and is refused too.
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "the record the platform check fills");
+    OSVERSIONINFOA *version = (OSVERSIONINFOA *)scratch;
+    ZeroMemory(version, sizeof *version);
+    version->dwOSVersionInfoSize = sizeof *version;
+    GetVersionExA(version);
+    if (version->dwPlatformId == VER_PLATFORM_WIN32s)
+        fatal_error("ERROR: Brimwave requires Windows 9x/ME/2000/NT/XP.");
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    start_up();
+
+    detect_previous_installation(&install_state);
+    setup_mode = classify_setup_mode(install_state.installed, install_state.installed_version);
+    build_version_label(BUILD_VERSION, version_label, sizeof version_label);
+    choose_default_destination();
+
+    // The licence, the destination loop, the install sequence and the final
+    // prompt follow here.
+
+    ExitProcess(0);
+}

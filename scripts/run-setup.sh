@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Starts D:\SETUP.EXE from a medium folder under Wine, in a scratch prefix.
+#   scripts/run-setup.sh MEDIUM_DIR WORK_DIR
+# On a desktop (DISPLAY set) the person installs interactively. Without one
+# it runs under Xvfb, shows what the program displays as screenshots in
+# WORK_DIR/screenshots, and closes it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+medium=$(realpath "$1")
+work=$(realpath -m "$2")
+
+arch=$("$root/scripts/test-arch.sh")
+if [ "$arch" = x86_64 ]; then
+    # This kernel runs no 32-bit code, so Wine cannot start the 32-bit
+    # SETUP.EXE; the 64-bit build of the same sources stands in for it.
+    echo "run-setup: this machine cannot run 32-bit programs; using the x86_64 build of the medium"
+    make -C "$root" --no-print-directory test-build >/dev/null
+    medium="$root/build/test-x86_64/medium"
+fi
+export WINE_ARCH=$arch WINE_DRIVES="d=$medium"
+
+if [ -n "${DISPLAY:-}" ]; then
+    echo "run-setup: starting D:\\SETUP.EXE on $DISPLAY (prefix in $work)"
+    exec "$root/scripts/wine-session.sh" "$work" --display -- \
+        bash -c 'cd "$0" && "$WINE" cmd /c "D:\\SETUP.EXE"' "$medium"
+fi
+
+echo "run-setup: no display; running D:\\SETUP.EXE under Xvfb (prefix in $work)"
+exec "$root/scripts/wine-session.sh" "$work" -- "$root/scripts/walk-setup.sh" "$medium" "$work"

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs a command inside a fresh, isolated 32-bit Wine prefix under a virtual
+# display, then stops the Wine server it started.
+#   scripts/wine-session.sh DIR [--display] -- COMMAND...
+# DIR holds the prefix (DIR/prefix) and a scratch home (DIR/home): Wine links
+# the prefix's Desktop and other user folders to $HOME, so the user's own home
+# is never touched. Drive letters are mapped from WINE_DRIVES, a list of
+# LETTER=PATH pairs (for example "d=build/medium e=build/test-medium").
+# With --display an existing DISPLAY is used instead of Xvfb. WINE_ARCH
+# (i686, the default, or x86_64) chooses a 32-bit or a 64-bit prefix.
+set -euo pipefail
+
+dir=$(realpath -m "$1"); shift
+use_display=no
+if [ "${1:-}" = --display ]; then use_display=yes; shift; fi
+[ "${1:-}" = -- ] && shift
+
+if [ "$use_display" = yes ] && [ -n "${DISPLAY:-}" ]; then
+    :
+elif [ -z "${WINE_SESSION_XVFB:-}" ]; then
+    # Re-run ourselves under a private X server.
+    export WINE_SESSION_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$dir" -- "$@"
+fi
+
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
+if [ "${WINE_ARCH:-i686}" = x86_64 ]; then
+    # The 64-bit loader itself: Debian's "wine" starts the 32-bit one.
+    export WINEARCH=win64 WINE=/usr/lib/wine/wine64
+    export WINELOADER=$WINE
+else
+    export WINEARCH=win32 WINE=wine
+fi
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME="$dir/home"
+rm -rf "$WINEPREFIX" "$HOME"
+mkdir -p "$HOME"
+
+stop_server() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
+trap stop_server EXIT
+
+"$WINE" wineboot -i </dev/null >/dev/null 2>&1
+# Without a window manager, managed windows make closing a dialog block.
+"$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# The first boot leaves services that stall later GUI starts: restart clean.
+stop_server
+
+for pair in ${WINE_DRIVES:-}; do
+    letter=${pair%%=*}
+    target=$(realpath -m "${pair#*=}")
+    ln -sfn "$target" "$WINEPREFIX/dosdevices/$letter:"
+done
+
+# A persistent server and a booted session make each program start quick.
+wineserver -p
+"$WINE" wineboot </dev/null >/dev/null 2>&1
+
+"$@"

@@ -1,0 +1,52 @@
+#include "services/text.h"
+
+bool append_text(char **cursor, char *end, const char *text)
+{
+    char *p = *cursor;
+    if (p >= end)
+        return false;
+    while (*text) {
+        if (p + 1 >= end) {
+            *p = 0;
+            *cursor = p;
+            return false;
+        }
+        *p++ = *text++;
+    }
+    *p = 0;
+    *cursor = p;
+    return true;
+}
+
+bool copy_text(char *dest, size_t size, const char *text)
+{
+    char *cursor = dest;
+    return append_text(&cursor, dest + size, text);
+}
+
+bool ends_with_backslash(const char *text)
+{
+    size_t n = 0;
+    while (text[n])
+        n++;
+    return n > 0 && text[n - 1] == '\\';
+}
+
+bool join_path(char *dest, size_t size, const char *folder, const char *name)
+{
+    char *cursor = dest;
+    char *end = dest + size;
+    if (!append_text(&cursor, end, folder))
+        return false;
+    if (!ends_with_backslash(folder) && !append_text(&cursor, end, "\\"))
+        return false;
+    return append_text(&cursor, end, name);
+}
+
+size_t bounded_length(const char *text, size_t limit)
+{
+    size_t n = 0;
+    while (n < limit && text[n])
+        n++;
+    return n;
+}

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+#include <string.h>
+#include <string>
+#include "driver/destination.h"
+
+namespace {
+std::string fresh(const char *program_files, const char *windows_directory)
+{
+    char destination[DESTINATION_SIZE];
+    memset(destination, 'S', sizeof destination);
+    choose_fresh_destination(destination, program_files, windows_directory);
+    EXPECT_LT(strnlen(destination, sizeof destination), sizeof destination);
+    return destination;
+}
+} // namespace
+
+TEST(FreshDestination, ProgramFilesRule)
+{
+    EXPECT_EQ(fresh("C:\\Program Files", "C:\\WINDOWS"), "C:\\Program Files\\Brimwave");
+    EXPECT_EQ(fresh("E:\\Apps\\", "C:\\WINDOWS"), "E:\\Apps\\Brimwave");
+    EXPECT_EQ(fresh("E:\\Apps\\\\", "C:\\WINDOWS"), "E:\\Apps\\\\Brimwave"); // one dropped only
+}
+
+TEST(FreshDestination, WindowsDirectoryRule)
+{
+    EXPECT_EQ(fresh(nullptr, "D:\\WINDOWS"), "D:\\Program Files\\Brimwave");
+    EXPECT_EQ(fresh("", "D:\\WINDOWS"), "D:\\Program Files\\Brimwave");
+    EXPECT_EQ(fresh(nullptr, "\\\\server\\win"), "");
+    EXPECT_EQ(fresh(nullptr, "D"), "");
+    EXPECT_EQ(fresh(nullptr, nullptr), "");
+}
+
+TEST(FreshDestination, TooLongProgramFilesFallsBackToTheWindowsDirectory)
+{
+    // "\Brimwave" is 9 characters: 246 + 9 = 255 fits the 256-byte buffer.
+    std::string fits = "C:\\" + std::string(243, 'p');
+    EXPECT_EQ(fresh(fits.c_str(), "D:\\WINDOWS"), fits + "\\Brimwave");
+    std::string too_long = "C:\\" + std::string(244, 'p');
+    EXPECT_EQ(fresh(too_long.c_str(), "D:\\WINDOWS"), "D:\\Program Files\\Brimwave");
+    std::string with_backslash = fits + "\\"; // the dropped backslash makes room
+    EXPECT_EQ(fresh(with_backslash.c_str(), "D:\\WINDOWS"), fits + "\\Brimwave");
+}
+
+TEST(DestinationValidation, DriveColonBackslashAndAName)
+{
+    const char *accepted[] = {"C:\\x", "1:\\x", "C:\\A\\", "C:\\Program Files\\Brimwave"};
+    const char *rejected[] = {"", "C:\\", "C:", "C", "\\\\server\\share", "C:x\\y", ":\\x",
+                              "CC:\\x"};
+    for (const char *d : accepted)
+        EXPECT_TRUE(is_acceptable_destination(d)) << d;
+    for (const char *d : rejected)
+        EXPECT_FALSE(is_acceptable_destination(d)) << d;
+}
+
+TEST(DestinationValidation, EveryFullPathFitsWhatLz32CanOpen)
+{
+    // Folder, backslash and "tempfile.tmp" (12, the longest name) within 127.
+    std::string longest = "C:\\" + std::string(111, 'd'); // 114 characters
+    EXPECT_TRUE(is_acceptable_destination(longest.c_str()));
+    EXPECT_TRUE(is_acceptable_destination((longest + "\\").c_str())); // no second backslash
+    EXPECT_FALSE(is_acceptable_destination((longest + "d").c_str()));
+    EXPECT_FALSE(is_acceptable_destination((longest + "d\\").c_str()));
+    std::string huge = "C:\\" + std::string(252, 'd');
+    EXPECT_FALSE(is_acceptable_destination(huge.c_str()));
+}
+
+TEST(UninstallCommand, QuotedOnlyWhenThePathHoldsASpace)
+{
+    char command[UNINSTALL_COMMAND_SIZE];
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, "C:\\A"));
+    EXPECT_STREQ(command, "C:\\A\\Brimwave.exe /uninstall");
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, "C:\\A\\"));
+    EXPECT_STREQ(command, "C:\\A\\Brimwave.exe /uninstall");
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, "C:\\Program Files\\Brimwave"));
+    EXPECT_STREQ(command, "\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall");
+}
+
+TEST(UninstallCommand, RefusesWhatDoesNotFitItsBuffer)
+{
+    char command[UNINSTALL_COMMAND_SIZE];
+    // 235 + "\Brimwave.exe" (13) + " /uninstall" (11) = 259 characters and the zero.
+    std::string fits = "C:\\" + std::string(232, 'd');
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, fits.c_str()));
+    EXPECT_EQ(strlen(command), 259u);
+    std::string too_long = fits + "d";
+    EXPECT_FALSE(build_uninstall_command(command, sizeof command, too_long.c_str()));
+    // Quotes count too: 233 with a space, plus 2 quotes = 259.
+    std::string spaced = "C:\\ " + std::string(229, 'd');
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, spaced.c_str()));
+    EXPECT_FALSE(build_uninstall_command(command, sizeof command, (spaced + "d").c_str()));
+}

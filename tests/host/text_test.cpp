@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+#include <string.h>
+#include "services/text.h"
+
+TEST(AppendText, AdvancesOntoTheTerminatingZero)
+{
+    char buffer[32];
+    char *cursor = buffer;
+    ASSERT_TRUE(append_text(&cursor, buffer + sizeof buffer, "Install Brimwave"));
+    EXPECT_EQ(cursor, buffer + 16);
+    ASSERT_TRUE(append_text(&cursor, buffer + sizeof buffer, " "));
+    ASSERT_TRUE(append_text(&cursor, buffer + sizeof buffer, "v1.0"));
+    EXPECT_STREQ(buffer, "Install Brimwave v1.0");
+}
+
+TEST(AppendText, RefusesTextThatDoesNotFitAndStaysTerminated)
+{
+    // Sentinels after the buffer show any write past its end.
+    char memory[8];
+    memset(memory, 'S', sizeof memory);
+    char *cursor = memory;
+    char *end = memory + 5;
+    EXPECT_TRUE(append_text(&cursor, end, "abcd")); // 4 characters and the zero: exactly full
+    EXPECT_FALSE(append_text(&cursor, end, "e"));
+    EXPECT_STREQ(memory, "abcd");
+    EXPECT_EQ(memory[5], 'S');
+
+    cursor = memory;
+    EXPECT_FALSE(append_text(&cursor, end, "abcdef"));
+    EXPECT_STREQ(memory, "abcd");
+    EXPECT_EQ(memory[5], 'S');
+
+    char *full = end; // a cursor already at the end writes nothing
+    EXPECT_FALSE(append_text(&full, end, ""));
+    EXPECT_EQ(memory[5], 'S');
+}
+
+TEST(JoinPath, AddsOneBackslashOnlyWhereMissing)
+{
+    char path[32];
+    struct { const char *folder, *name, *expected; } cases[] = {
+        {"C:\\A", "Brimwave.exe", "C:\\A\\Brimwave.exe"},
+        {"C:\\A\\", "Brimwave.exe", "C:\\A\\Brimwave.exe"},
+        {"D:\\", "Brimwave", "D:\\Brimwave"},
+        {"", "x", "\\x"},
+    };
+    for (const auto &c : cases) {
+        ASSERT_TRUE(join_path(path, sizeof path, c.folder, c.name)) << c.folder;
+        EXPECT_STREQ(path, c.expected);
+    }
+    char small[8];
+    EXPECT_FALSE(join_path(small, sizeof small, "C:\\AB", "cd"));  // 8 characters
+    EXPECT_TRUE(join_path(small, sizeof small, "C:\\AB", "c"));    // 7 characters
+}
+
+TEST(BoundedLength, StopsAtTheLimit)
+{
+    const char unterminated[4] = {'a', 'b', 'c', 'd'};
+    EXPECT_EQ(bounded_length(unterminated, sizeof unterminated), 4u);
+    EXPECT_EQ(bounded_length("ab", 10), 2u);
+    EXPECT_FALSE(ends_with_backslash(""));
+    EXPECT_TRUE(ends_with_backslash("C:\\"));
+}

@@ -1,0 +1,47 @@
+// Helpers for tests that run under Wine: starting programs, finding and
+// reading their windows from outside, and scratch registry state.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct ChildProcess {
+    HANDLE handle = nullptr;
+    DWORD id = 0;
+    ~ChildProcess();
+};
+
+// Starts command_line with folder as working folder (nullptr: ours).
+bool start_process(const std::string &command_line, const char *folder, ChildProcess *child);
+// The exit code, or STILL_ACTIVE when it did not end within timeout_ms.
+DWORD wait_for_exit(const ChildProcess &child, DWORD timeout_ms);
+void kill_process(const ChildProcess &child);
+
+// A visible top-level window of process id whose title is title (any title
+// when nullptr), or nullptr after timeout_ms.
+HWND wait_for_window(DWORD process_id, const char *title, DWORD timeout_ms);
+// All visible top-level windows of the process, for failure messages.
+std::string describe_windows(DWORD process_id);
+
+struct MessageBoxInfo {
+    std::string title;
+    std::string text;
+    std::vector<int> buttons; // ids of the push buttons, in child order
+    std::string icon;         // "error", "information", "question", "warning" or ""
+};
+MessageBoxInfo read_message_box(HWND box);
+
+std::string window_text(HWND window);
+std::string control_text(HWND dialog, int id);
+// Presses a dialog's button as a click would.
+void press_button(HWND dialog, int id);
+
+// Registry: scratch state that tests clear first.
+void delete_key_tree(HKEY root, const char *path);
+bool write_value(HKEY root, const char *key, const char *name, DWORD type, const void *data,
+                 DWORD size);
+// The raw bytes and type of a value; false when it cannot be read.
+bool read_value(HKEY root, const char *key, const char *name, DWORD *type,
+                std::vector<unsigned char> *data);
+bool value_exists(HKEY root, const char *key, const char *name);
+bool key_exists(HKEY root, const char *key);
