@@ -42,3 +42,8 @@ endif()
 
 # Everything that goes on the distribution medium.
 add_custom_target(medium_files ALL DEPENDS setup)
+
+# The sample product the payload carries, and the encoder stand-in.
+if(EXISTS ${PROJECT_SOURCE_DIR}/product/CMakeLists.txt)
+    add_subdirectory(product)
+endif()
