@@ -15,7 +15,10 @@ target_link_libraries(setup_rules PRIVATE setup_code_options)
 add_library(setup_core STATIC
     driver/messages.cpp
     driver/install_state.cpp
-    services/registry.cpp)
+    services/registry.cpp
+    ui/dialog_dispatch.cpp
+    ui/setup_dialogs.cpp
+    ui/licence_text.cpp)
 target_include_directories(setup_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(setup_core PUBLIC setup_rules comctl32 lz32 shell32 ole32 uuid
                       PRIVATE setup_code_options)
@@ -38,6 +41,7 @@ if(BRIMWAVE_TESTS)
     add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
     include(GoogleTest)
     add_subdirectory(tests/win32)
+    add_subdirectory(tests/e2e)
 endif()
 
 # Everything that goes on the distribution medium.

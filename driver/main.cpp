@@ -4,6 +4,9 @@
 #include <commctrl.h>
 #include "driver/setup_state.h"
 #include "services/process.h"
+#include "ui/dialog_dispatch.h"
+#include "ui/resources/resource_ids.h"
+#include "ui/setup_dialogs.h"
 
 static const char setup_class[] = "Install Brimwave";
 
@@ -45,6 +48,21 @@ static void start_up(void)
         fatal_error("ERROR: Brimwave requires Windows 9x/ME/2000/NT/XP.");
 }
 
+// Shows the destination dialog until it gives a folder that can be installed
+// into; Cancel ends the program.
+static void ask_for_destination(void)
+{
+    for (;;) {
+        if (show_modal_dialog(NULL, IDD_DESTINATION, destination_dialog_procedure) == 0)
+            ExitProcess(0);
+        if (is_acceptable_destination(destination))
+            return;
+        show_message("You must specify a valid destination drive and directory such as "
+                     "C:\\Brimwave",
+                     MB_OK | MB_ICONINFORMATION, NULL);
+    }
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     start_up();
@@ -54,8 +72,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     build_version_label(BUILD_VERSION, version_label, sizeof version_label);
     choose_default_destination();
 
-    // The licence, the destination loop, the install sequence and the final
-    // prompt follow here.
+    if (show_modal_dialog(NULL, IDD_LICENCE, licence_dialog_procedure) == 0)
+        ExitProcess(0);
+    ask_for_destination();
+
+    // The install sequence and the final prompt follow here.
 
     ExitProcess(0);
 }

@@ -2,6 +2,7 @@
 // reading their windows from outside, and scratch registry state.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include <string>
 #include <vector>
 
@@ -45,3 +46,18 @@ bool read_value(HKEY root, const char *key, const char *name, DWORD *type,
                 std::vector<unsigned char> *data);
 bool value_exists(HKEY root, const char *key, const char *name);
 bool key_exists(HKEY root, const char *key);
+
+// Saves the whole screen as a 24-bit BMP file; false when it cannot.
+bool save_screenshot(const std::string &path);
+
+// Selects the item of a tree view in another process whose path of item
+// texts (from the root) is given, for example {"Desktop", "My Computer"}.
+// The texts are compared case-insensitively by prefix.
+bool select_tree_path(HWND tree, DWORD process_id, const std::vector<std::string> &path);
+
+// The child windows of window, one per line: class, id, style, text; for
+// failure messages.
+std::string describe_children(HWND window);
+// The texts of a tree view's items in another process, indented by level,
+// as far as they are expanded; for failure messages.
+std::string describe_tree(HWND tree, DWORD process_id);

@@ -1,0 +1,145 @@
+#include "tests/e2e/setup_run.h"
+#include <shlobj.h>
+#include <vector>
+
+const char product_key[] = "Software\\Brimwave";
+const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
+const char caption[] = "Install Brimwave v1.0";
+
+void SetupRun::SetUp()
+{
+    delete_key_tree(HKEY_CURRENT_USER, product_key);
+    delete_key_tree(HKEY_LOCAL_MACHINE, uninstall_key);
+    remove_tree("C:\\Program Files\\Brimwave");
+}
+
+void SetupRun::TearDown()
+{
+    kill_process(setup_);
+}
+
+void SetupRun::start(const std::string &command_line, const char *folder)
+{
+    ASSERT_TRUE(start_process(command_line, folder, &setup_))
+        << "cannot start " << command_line << ": error " << GetLastError();
+}
+
+HWND SetupRun::wait_for_dialog(const char *title, int control_id, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeout_ms) {
+        HWND window = wait_for_window(setup_.id, title, 100);
+        if (window && GetDlgItem(window, control_id))
+            return window;
+    }
+    ADD_FAILURE() << "no window '" << title << "' with control " << control_id
+                  << "; windows: " << describe_windows(setup_.id);
+    return nullptr;
+}
+
+HWND SetupRun::wait_for_licence()
+{
+    return wait_for_dialog(caption, 2001);
+}
+
+HWND SetupRun::wait_for_destination()
+{
+    return wait_for_dialog(caption, 1003);
+}
+
+HWND SetupRun::pass_licence()
+{
+    HWND licence = wait_for_licence();
+    if (!licence)
+        return nullptr;
+    press_button(licence, IDOK);
+    return wait_for_destination();
+}
+
+HWND SetupRun::wait_for_message_box(const char *title, DWORD timeout_ms)
+{
+    HWND box = wait_for_window(setup_.id, title, timeout_ms);
+    if (!box)
+        ADD_FAILURE() << "no message box '" << title
+                      << "'; windows: " << describe_windows(setup_.id);
+    return box;
+}
+
+void SetupRun::confirm_destination(HWND dialog, const std::string &text)
+{
+    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(text.c_str()));
+    press_button(dialog, IDOK);
+}
+
+DWORD SetupRun::wait_for_exit(DWORD timeout_ms)
+{
+    return ::wait_for_exit(setup_, timeout_ms);
+}
+
+void SetupRun::screenshot(const std::string &name)
+{
+    char folder[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("SCREENSHOT_DIR", folder, sizeof folder);
+    if (n == 0 || n >= sizeof folder)
+        return;
+    Sleep(300); // let the window finish painting
+    EXPECT_TRUE(save_screenshot(std::string(folder) + "\\" + name + ".bmp")) << name;
+}
+
+void SetupRun::store_previous_installation(const char *directory, DWORD version)
+{
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", REG_SZ, directory,
+                            static_cast<DWORD>(strlen(directory) + 1)));
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", REG_BINARY,
+                            &version, 4));
+}
+
+std::string file_contents(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string data;
+    char chunk[65536];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got)
+        data.append(chunk, got);
+    CloseHandle(file);
+    return data;
+}
+
+bool file_exists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folder_exists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void remove_tree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(child);
+            else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}

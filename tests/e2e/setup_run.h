@@ -1,0 +1,41 @@
+// End-to-end tests start the real SETUP.EXE from the medium (drive D:) and
+// drive its windows from outside, as a person would.
+#pragma once
+#include <gtest/gtest.h>
+#include <string>
+#include "tests/support/win32_test_support.h"
+
+extern const char product_key[];   // HKCU
+extern const char uninstall_key[]; // HKLM
+extern const char caption[];       // "Install Brimwave v1.0"
+
+class SetupRun : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts SETUP.EXE as a user does from the medium: "D:\SETUP.EXE" in D:\.
+    void start(const std::string &command_line = "D:\\SETUP.EXE", const char *folder = "D:\\");
+    // The setup program's dialog titled title that has control id.
+    HWND wait_for_dialog(const char *title, int control_id, DWORD timeout_ms = 15000);
+    HWND wait_for_licence();
+    HWND wait_for_destination();
+    // Agrees to the licence and waits for the destination dialog.
+    HWND pass_licence();
+    HWND wait_for_message_box(const char *title, DWORD timeout_ms = 15000);
+    // Types text into the destination edit and presses Install.
+    void confirm_destination(HWND dialog, const std::string &text);
+    DWORD wait_for_exit(DWORD timeout_ms = 15000);
+    // A screenshot in the folder named by SCREENSHOT_DIR, when it is set.
+    void screenshot(const std::string &name);
+
+    // The per-user values an earlier installation leaves.
+    void store_previous_installation(const char *directory, DWORD version);
+
+    ChildProcess setup_;
+};
+
+std::string file_contents(const std::string &path);
+bool file_exists(const std::string &path);
+bool folder_exists(const std::string &path);
+void remove_tree(const std::string &path);

@@ -1,0 +1,92 @@
+// Start-up checks of the real SETUP.EXE: the platform check and the single
+// running copy.
+#include "tests/e2e/setup_run.h"
+
+namespace {
+const char app_defaults[] = "Software\\Wine\\AppDefaults\\SETUP.EXE";
+
+class Startup : public SetupRun {
+protected:
+    void TearDown() override
+    {
+        SetupRun::TearDown();
+        delete_key_tree(HKEY_CURRENT_USER, app_defaults);
+        if (marker_)
+            DestroyWindow(marker_);
+    }
+    void report_windows_as(const char *version)
+    {
+        ASSERT_TRUE(write_value(HKEY_CURRENT_USER, app_defaults, "Version", REG_SZ, version,
+                                static_cast<DWORD>(strlen(version) + 1)));
+    }
+    // A window of the setup program's class, as another running copy has.
+    void create_setup_window()
+    {
+        WNDCLASSA window_class = {};
+        window_class.lpfnWndProc = DefWindowProcA;
+        window_class.hInstance = GetModuleHandleA(nullptr);
+        window_class.lpszClassName = "Install Brimwave";
+        RegisterClassA(&window_class);
+        marker_ = CreateWindowExA(0, "Install Brimwave", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(marker_, nullptr);
+    }
+    HWND marker_ = nullptr;
+};
+} // namespace
+
+TEST_F(Startup, Win32sIsRefusedWithItsMessageAndExitCodeOne)
+{
+    report_windows_as("win31"); // Wine then reports platform id 0
+    start();
+    HWND box = wait_for_message_box("Installation Error");
+    ASSERT_NE(box, nullptr);
+    MessageBoxInfo info = read_message_box(box);
+    EXPECT_EQ(info.text, "ERROR: Brimwave requires Windows 9x/ME/2000/NT/XP.");
+    EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
+    EXPECT_EQ(info.icon, "error");
+    press_button(box, IDOK);
+    EXPECT_EQ(wait_for_exit(), 1u);
+}
+
+TEST_F(Startup, Windows9xPasses)
+{
+    report_windows_as("win95"); // platform id 1
+    start();
+    HWND licence = wait_for_licence();
+    ASSERT_NE(licence, nullptr);
+    press_button(licence, IDCANCEL);
+    EXPECT_EQ(wait_for_exit(), 0u);
+}
+
+TEST_F(Startup, AnotherSetupWindowMakesItLeaveSilently)
+{
+    create_setup_window();
+    start();
+    // It ends without showing anything.
+    DWORD code = STILL_ACTIVE;
+    for (int i = 0; i < 100 && code == STILL_ACTIVE; i++) {
+        EXPECT_EQ(describe_windows(setup_.id), "(no visible windows)");
+        code = wait_for_exit(50);
+    }
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Startup, ASecondCopyLeavesWhileTheFirstShowsItsDialogsOrMessages)
+{
+    start();
+    HWND destination = pass_licence();
+    ASSERT_NE(destination, nullptr);
+
+    ChildProcess second;
+    ASSERT_TRUE(start_process("D:\\SETUP.EXE", "D:\\", &second));
+    EXPECT_EQ(::wait_for_exit(second, 10000), 0u);
+
+    confirm_destination(destination, "C:\\");
+    HWND box = wait_for_message_box("Install Brimwave");
+    ASSERT_NE(box, nullptr);
+    ChildProcess third;
+    ASSERT_TRUE(start_process("D:\\SETUP.EXE", "D:\\", &third));
+    EXPECT_EQ(::wait_for_exit(third, 10000), 0u);
+    EXPECT_EQ(describe_windows(third.id), "(no visible windows)");
+}
