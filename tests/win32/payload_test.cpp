@@ -1,0 +1,215 @@
+// Extraction of payload resources through "tempfile.tmp" and Wine's LZ32:
+// the real SETUP.EXE's payload, a corpus of real PE files, and every failure.
+// Fatal paths run in a child copy of this program, started with
+// "--extract MODULE ID NAME FOLDER"; the parent reads its message box.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "services/payload.h"
+#include "services/process.h"
+#include "tests/e2e/setup_run.h"
+
+namespace {
+std::string self_path()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+// A scratch folder of its own for each test, emptied first.
+std::string scratch_folder(const std::string &name)
+{
+    std::string folder = "C:\\payload-test\\" + name;
+    remove_tree(folder);
+    CreateDirectoryA("C:\\payload-test", nullptr);
+    EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+    return folder;
+}
+
+std::vector<std::string> folder_entries(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Extracts in this process (the paths that return).
+void extract_here(HMODULE module, uint32_t id, const char *name, const std::string &folder)
+{
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    module_handle = module;
+    extract_payload_file(id, name);
+    SetCurrentDirectoryA(previous);
+}
+
+struct Fatal {
+    DWORD exit_code;
+    std::string title, text;
+};
+
+// Extracts in a child, answers its message box and reports what it said.
+Fatal extract_in_child(const std::string &module, uint32_t id, const char *name,
+                       const std::string &folder)
+{
+    ChildProcess child;
+    std::string command = "\"" + self_path() + "\" --extract \"" + module + "\" " +
+                          std::to_string(id) + " " + name + " \"" + folder + "\"";
+    Fatal result = {STILL_ACTIVE, "", ""};
+    if (!start_process(command, nullptr, &child)) {
+        ADD_FAILURE() << "cannot start " << command;
+        return result;
+    }
+    HWND box = wait_for_window(child.id, nullptr, 15000);
+    if (box) {
+        MessageBoxInfo info = read_message_box(box);
+        result.title = info.title;
+        result.text = info.text;
+        press_button(box, IDOK);
+    }
+    result.exit_code = wait_for_exit(child, 15000);
+    kill_process(child);
+    return result;
+}
+
+HMODULE load_as_data(const char *path)
+{
+    return LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+}
+} // namespace
+
+TEST(Payload, SetupExePayloadExpandsToTheProductFiles)
+{
+    HMODULE setup = load_as_data("D:\\SETUP.EXE");
+    ASSERT_NE(setup, nullptr);
+    std::string folder = scratch_folder("product");
+    extract_here(setup, 5000, "Brimwave.exe", folder);
+    extract_here(setup, 5001, "Brimwave.chm", folder);
+    EXPECT_EQ(file_contents(folder + "\\Brimwave.exe"), file_contents(PRODUCT_PROGRAM));
+    EXPECT_EQ(file_contents(folder + "\\Brimwave.chm"), file_contents(PRODUCT_HELP));
+    EXPECT_NE(file_contents(PRODUCT_PROGRAM), "<missing>");
+    EXPECT_EQ(folder_entries(folder), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
+    FreeLibrary(setup);
+}
+
+TEST(Payload, RealProgramsExpandByteForByte)
+{
+    // Wine's own DLLs and programs, packed by the build's packer.
+    HMODULE corpus = load_as_data(CORPUS_MODULE);
+    ASSERT_NE(corpus, nullptr);
+    std::string folder = scratch_folder("corpus");
+    const char *names[] = {CORPUS_NAMES};
+    for (size_t i = 0; i < sizeof names / sizeof names[0]; i++) {
+        SCOPED_TRACE(names[i]);
+        std::string base = names[i];
+        base = base.substr(base.find_last_of('/') + 1);
+        extract_here(corpus, 6000 + (uint32_t)i, base.c_str(), folder);
+        std::string expected = file_contents(std::string("Z:") + names[i]);
+        EXPECT_GT(expected.size(), 1000u);
+        EXPECT_TRUE(file_contents(folder + "\\" + base) == expected);
+    }
+    EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
+    FreeLibrary(corpus);
+}
+
+TEST(Payload, ReplacesAnOldTemporaryFileAndAnOldTarget)
+{
+    std::string folder = scratch_folder("replace");
+    std::string junk(100000, 'j');
+    for (const char *name : {"tempfile.tmp", "banner.bmp"}) {
+        HANDLE file = CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        DWORD written;
+        WriteFile(file, junk.data(), (DWORD)junk.size(), &written, nullptr);
+        CloseHandle(file);
+    }
+    extract_here(GetModuleHandleA(nullptr), 5000, "banner.bmp", folder);
+    EXPECT_EQ(file_contents(folder + "\\banner.bmp"), file_contents(BANNER_FILE));
+    EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
+}
+
+TEST(Payload, BrokenOrMissingResourcesAreFatalBeforeAnyFileIsMade)
+{
+    struct Case {
+        const char *name;
+        uint32_t id;
+    } cases[] = {
+        {"missing id", 5099},
+        {"numeric type 10", 5002},
+        {"shorter than the header", 5003},
+        {"without the SZDD magic", 5004},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = scratch_folder("broken");
+        Fatal fatal = extract_in_child("self", c.id, "banner.bmp", folder);
+        EXPECT_EQ(fatal.title, "Installation Error");
+        EXPECT_EQ(fatal.text, "ERROR: Could not find/load resource.");
+        EXPECT_EQ(fatal.exit_code, 1u);
+        EXPECT_TRUE(folder_entries(folder).empty());
+    }
+}
+
+TEST(Payload, AFolderWhereNoFileCanBeMadeIsFatal)
+{
+    std::string folder = scratch_folder("no-create");
+    ASSERT_TRUE(CreateDirectoryA((folder + "\\tempfile.tmp").c_str(), nullptr));
+    Fatal fatal = extract_in_child("self", 5000, "banner.bmp", folder);
+    EXPECT_EQ(fatal.text, "ERROR: Could not create file.");
+    EXPECT_EQ(fatal.exit_code, 1u);
+    EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"tempfile.tmp"});
+}
+
+TEST(Payload, ATargetInUseIsFatalAndNoUnderscoreFileAppears)
+{
+    std::string folder = scratch_folder("in-use");
+    std::string target = folder + "\\banner.bmp";
+    HANDLE held = CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    DWORD written;
+    WriteFile(held, "old", 3, &written, nullptr);
+    Fatal fatal = extract_in_child("self", 5000, "banner.bmp", folder);
+    CloseHandle(held);
+    EXPECT_EQ(fatal.text, "ERROR: Could not create file.");
+    EXPECT_EQ(fatal.exit_code, 1u);
+    EXPECT_EQ(folder_entries(folder), std::vector<std::string>{"banner.bmp"});
+    EXPECT_EQ(file_contents(target), "old");
+}
+
+TEST(Payload, AnExpansionThatCannotRunIsFatal)
+{
+    // LZ32 opens its files through OpenFile, which refuses full paths over
+    // 127 characters: in a folder this deep "tempfile.tmp" cannot be opened.
+    std::string folder = scratch_folder("deep");
+    folder += "\\" + std::string(120 - folder.size(), 'd');
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    Fatal fatal = extract_in_child("self", 5000, "banner.bmp", folder);
+    EXPECT_EQ(fatal.text, "ERROR: Could not write to file.");
+    EXPECT_EQ(fatal.exit_code, 1u);
+    EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 6 && std::string(argv[1]) == "--extract") {
+        std::string module = argv[2];
+        module_handle = module == "self" ? GetModuleHandleA(nullptr) : load_as_data(argv[2]);
+        SetCurrentDirectoryA(argv[5]);
+        extract_payload_file((uint32_t)atoi(argv[3]), argv[4]);
+        return 0;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

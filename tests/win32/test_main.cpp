@@ -1,0 +1,15 @@
+// The Windows tests' entry point: the services find their resources (the
+// dialog templates linked into this program) through module_handle, and the
+// progress bar's window class needs the common controls.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include "services/process.h"
+
+int main(int argc, char **argv)
+{
+    module_handle = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
