@@ -15,6 +15,7 @@ target_link_libraries(setup_rules PRIVATE setup_code_options)
 add_library(setup_core STATIC
     driver/messages.cpp
     driver/install_state.cpp
+    driver/install_sequence.cpp
     services/registry.cpp
     services/payload.cpp
     services/shortcuts.cpp

@@ -2,6 +2,9 @@
 // dialogs, the install sequence and the final prompt, in that order.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+#include "driver/install_sequence.h"
+#include "driver/file_table.h"
 #include "driver/setup_state.h"
 #include "services/process.h"
 #include "ui/dialog_dispatch.h"
@@ -63,6 +66,17 @@ static void ask_for_destination(void)
     }
 }
 
+// The installed program is started in its folder, which the install
+// sequence has also made the current one.
+static void offer_to_run_product(void)
+{
+    const char *text = setup_mode == SETUP_UPDATE
+                           ? "Brimwave has been successfully updated!\r\nWould you like to run now?"
+                           : "Brimwave has been successfully installed!\r\nWould you like to run now?";
+    if (show_message(text, MB_YESNO | MB_ICONQUESTION, NULL) == IDYES)
+        ShellExecuteA(NULL, NULL, payload_files[0].name, NULL, destination, SW_SHOW);
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     start_up();
@@ -76,7 +90,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         ExitProcess(0);
     ask_for_destination();
 
-    // The install sequence and the final prompt follow here.
-
+    run_install_sequence();
+    offer_to_run_product();
     ExitProcess(0);
 }

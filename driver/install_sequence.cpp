@@ -1,0 +1,130 @@
+#include "driver/install_sequence.h"
+#include <windows.h>
+#include <shlobj.h>
+#include "driver/companion.h"
+#include "driver/file_table.h"
+#include "driver/setup_state.h"
+#include "services/payload.h"
+#include "services/process.h"
+#include "services/registry.h"
+#include "services/shortcuts.h"
+#include "services/text.h"
+#include "ui/progress_window.h"
+
+static const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
+
+static int abort_requested;
+
+// The user confirmed "Abort?": stop before anything further is changed.
+// Files already expanded stay, as after a fatal error.
+static void pump_and_honour_abort(void)
+{
+    pump_progress_window();
+    if (abort_requested) {
+        close_progress_window();
+        ExitProcess(0);
+    }
+}
+
+// Creates each folder along the destination, "X:\A", then "X:\A\B", and so
+// on, and makes the destination the current folder.
+static void create_destination_folders(void)
+{
+    static char folder[DESTINATION_SIZE];
+    copy_text(folder, 4, destination); // the validated "X:\"
+    size_t at = 3;
+    while (destination[at]) {
+        while (destination[at] && destination[at] != '\\') {
+            folder[at] = destination[at];
+            at++;
+        }
+        folder[at] = 0;
+        CreateDirectoryA(folder, NULL); // folders that exist already are fine
+        if (destination[at] == '\\')
+            folder[at++] = '\\';
+    }
+    DWORD attributes = GetFileAttributesA(destination);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !SetCurrentDirectoryA(destination))
+        fatal_error("ERROR: Could not create folder.");
+}
+
+static void expand_payload_files(void)
+{
+    static char status[FILE_TABLE_NAME_SIZE + 16];
+    for (int i = 0; i < PAYLOAD_FILE_COUNT; i++) {
+        const FileTableEntry &entry = payload_files[i];
+        if (entry.flags & FILE_FLAG_FOLDER) {
+            CreateDirectoryA(entry.name, NULL);
+        } else if (entry.flags & FILE_FLAG_EXPAND) {
+            char *cursor = status;
+            append_text(&cursor, status + sizeof status, "Working ... ");
+            append_text(&cursor, status + sizeof status, entry.name);
+            update_progress_window(NULL, status, -1);
+            extract_payload_file(entry.resource_id, entry.name);
+        }
+        update_progress_window(NULL, NULL, i + 1);
+        pump_and_honour_abort();
+    }
+}
+
+static void record_installation(void)
+{
+    delete_product_value("\\MonitorDevice");
+    set_product_value("\\ProgramDirectory", destination, 0, REG_SZ);
+    const unsigned char version[4] = {BUILD_VERSION & 0xFF, (BUILD_VERSION >> 8) & 0xFF,
+                                      (BUILD_VERSION >> 16) & 0xFF, BUILD_VERSION >> 24};
+    set_product_value("\\ProgramVersion", version, sizeof version, REG_BINARY);
+}
+
+static void register_uninstall_entry(void)
+{
+    static char text[UNINSTALL_COMMAND_SIZE];
+    static char path[UNINSTALL_COMMAND_SIZE];
+    char *cursor = path;
+    char *end = path + sizeof path;
+
+    // A user who may not write HKEY_LOCAL_MACHINE simply gets no entry.
+    char *name = text;
+    if (append_text(&name, text + sizeof text, "Brimwave ") &&
+        append_text(&name, text + sizeof text, version_label) &&
+        append_text(&cursor, end, uninstall_key) && append_text(&cursor, end, "\\DisplayName"))
+        set_registry_value(path, text, 0, REG_SZ, HKEY_LOCAL_MACHINE);
+
+    cursor = path;
+    if (build_uninstall_command(text, sizeof text, destination) &&
+        append_text(&cursor, end, uninstall_key) &&
+        append_text(&cursor, end, "\\UninstallString"))
+        set_registry_value(path, text, 0, REG_SZ, HKEY_LOCAL_MACHINE);
+}
+
+bool launch_companion_encoder(bool silent)
+{
+    char module[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, module, sizeof module);
+    if (length == 0 || length >= sizeof module)
+        return false;
+    char folder[COMPANION_FOLDER_SIZE];
+    char program[COMPANION_PROGRAM_SIZE];
+    if (!companion_paths(GetCommandLineA(), module, folder, program))
+        return false;
+    HINSTANCE result = ShellExecuteA(NULL, NULL, program, silent ? "/s" : NULL, folder, SW_SHOW);
+    return (INT_PTR)result > 32;
+}
+
+void run_install_sequence(void)
+{
+    open_progress_window(NULL, 0, PAYLOAD_FILE_COUNT, &abort_requested);
+    update_progress_window("Installing Brimwave", "Working ... ", 0);
+    pump_and_honour_abort();
+
+    create_destination_folders();
+    expand_payload_files();
+    record_installation();
+    launch_companion_encoder(true);
+    register_uninstall_entry();
+    add_shortcut(CSIDL_PROGRAMS);
+    add_shortcut(CSIDL_DESKTOPDIRECTORY);
+
+    close_progress_window();
+}
