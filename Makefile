@@ -45,7 +45,7 @@ test-host: native medium
 
 test-windows: test-build
 	@echo "Windows tests: $(TEST_ARCH) programs under Wine"
-	WINE_ARCH=$(TEST_ARCH) WINE_DRIVES="d=$(TEST_BUILD)/medium" \
+	WINE_ARCH=$(TEST_ARCH) WINE_DRIVES="d=$(TEST_BUILD)/medium e=$(TEST_BUILD)/medium-large" \
 	  scripts/wine-session.sh $(TEST_BUILD)/wine -- \
 	  bash -c 'cd $(TEST_BUILD) && ctest --output-on-failure'
 

@@ -18,9 +18,9 @@ void SetupRun::TearDown()
     kill_process(setup_);
 }
 
-void SetupRun::start(const std::string &command_line, const char *folder)
+void SetupRun::start(const std::string &command_line, const char *folder, const char *program)
 {
-    ASSERT_TRUE(start_process(command_line, folder, &setup_))
+    ASSERT_TRUE(start_process(command_line, folder, &setup_, program))
         << "cannot start " << command_line << ": error " << GetLastError();
 }
 
@@ -108,6 +108,21 @@ std::string file_contents(const std::string &path)
         data.append(chunk, got);
     CloseHandle(file);
     return data;
+}
+
+::testing::AssertionResult same_contents(const std::string &path, const std::string &expected)
+{
+    std::string got = file_contents(path), want = file_contents(expected);
+    if (want == "<missing>")
+        return ::testing::AssertionFailure() << expected << " is missing";
+    if (got == want)
+        return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < got.size() && at < want.size() && got[at] == want[at])
+        at++;
+    return ::testing::AssertionFailure() << path << " (" << got.size() << " bytes) differs from "
+                                         << expected << " (" << want.size()
+                                         << " bytes) from byte " << at;
 }
 
 bool file_exists(const std::string &path)

@@ -15,7 +15,8 @@ protected:
     void TearDown() override;
 
     // Starts SETUP.EXE as a user does from the medium: "D:\SETUP.EXE" in D:\.
-    void start(const std::string &command_line = "D:\\SETUP.EXE", const char *folder = "D:\\");
+    void start(const std::string &command_line = "D:\\SETUP.EXE", const char *folder = "D:\\",
+               const char *program = nullptr);
     // The setup program's dialog titled title that has control id.
     HWND wait_for_dialog(const char *title, int control_id, DWORD timeout_ms = 15000);
     HWND wait_for_licence();
@@ -36,6 +37,8 @@ protected:
 };
 
 std::string file_contents(const std::string &path);
+// Both files exist and hold the same bytes; the failure says how they differ.
+::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);
 bool file_exists(const std::string &path);
 bool folder_exists(const std::string &path);
 void remove_tree(const std::string &path);

@@ -7,14 +7,15 @@ ChildProcess::~ChildProcess()
         CloseHandle(handle);
 }
 
-bool start_process(const std::string &command_line, const char *folder, ChildProcess *child)
+bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
+                   const char *program)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::vector<char> line(command_line.begin(), command_line.end());
     line.push_back(0);
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+    if (!CreateProcessA(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
                         &startup, &info))
         return false;
     CloseHandle(info.hThread);

@@ -12,8 +12,10 @@ struct ChildProcess {
     ~ChildProcess();
 };
 
-// Starts command_line with folder as working folder (nullptr: ours).
-bool start_process(const std::string &command_line, const char *folder, ChildProcess *child);
+// Starts command_line with folder as working folder (nullptr: ours). program
+// names the file to run when the command line alone does not.
+bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
+                   const char *program = nullptr);
 // The exit code, or STILL_ACTIVE when it did not end within timeout_ms.
 DWORD wait_for_exit(const ChildProcess &child, DWORD timeout_ms);
 void kill_process(const ChildProcess &child);

@@ -1,0 +1,403 @@
+// Whole installations by the real SETUP.EXE, checked from outside: files,
+// registry values with their types and bytes, shortcuts read back through
+// IShellLinkA, the companion stand-in's log, and the final prompt.
+#include <objbase.h>
+#include <shlobj.h>
+#include "tests/e2e/setup_run.h"
+
+namespace {
+const char default_folder[] = "C:\\Program Files\\Brimwave";
+const char companion_log[] = "C:\\bladeenc.log";
+const char installed_prompt[] = "Brimwave has been successfully installed!\r\nWould you like to run now?";
+const char updated_prompt[] = "Brimwave has been successfully updated!\r\nWould you like to run now?";
+
+std::string special_folder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, path, csidl, TRUE);
+    return path;
+}
+
+std::string shortcut_path(int csidl)
+{
+    return special_folder(csidl) + "\\Brimwave.lnk";
+}
+
+struct Shortcut {
+    bool loaded = false;
+    std::string target, folder, description;
+};
+
+Shortcut read_shortcut(const std::string &path)
+{
+    Shortcut result;
+    IShellLinkA *link = nullptr;
+    IPersistFile *file = nullptr;
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) &&
+        SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char text[MAX_PATH];
+        strcpy(text, "<unset>");
+        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+        result.target = text;
+        strcpy(text, "<unset>");
+        link->GetWorkingDirectory(text, MAX_PATH);
+        result.folder = text;
+        strcpy(text, "<unset>");
+        link->GetDescription(text, MAX_PATH);
+        result.description = text;
+        result.loaded = true;
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    return result;
+}
+
+std::string read_text_value(HKEY root, const char *key, const char *name, DWORD *type)
+{
+    std::vector<unsigned char> data;
+    if (!read_value(root, key, name, type, &data))
+        return "<missing>";
+    return std::string(data.begin(), data.end());
+}
+
+class Install : public SetupRun {
+protected:
+    void SetUp() override
+    {
+        SetupRun::SetUp();
+        CoInitialize(nullptr);
+        DeleteFileA(companion_log);
+        SetEnvironmentVariableA("BLADEENC_LOG", companion_log);
+        for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) {
+            DeleteFileA(shortcut_path(csidl).c_str());
+            RemoveDirectoryA(shortcut_path(csidl).c_str());
+        }
+        for (const char *folder : {"C:\\A", "C:\\blocker", "C:\\Downloads", "C:\\Old"})
+            remove_tree(folder);
+        DeleteFileA("C:\\blocker");
+    }
+    void TearDown() override
+    {
+        SetupRun::TearDown();
+        close_product_windows();
+        CoUninitialize();
+    }
+    static void close_product_windows()
+    {
+        for (HWND window; (window = FindWindowA("Brimwave", nullptr));) {
+            DWORD process_id = 0;
+            GetWindowThreadProcessId(window, &process_id);
+            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id);
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            if (process) {
+                if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0)
+                    TerminateProcess(process, 1);
+                CloseHandle(process);
+            }
+        }
+    }
+
+    // Goes through licence and destination (typing folder unless empty) and
+    // waits for the final prompt; its text.
+    std::string install(const std::string &folder = "")
+    {
+        HWND dialog = pass_licence();
+        if (!dialog)
+            return "<no destination dialog>";
+        if (folder.empty())
+            press_button(dialog, IDOK);
+        else
+            confirm_destination(dialog, folder);
+        prompt_ = wait_for_message_box("Install Brimwave", 60000);
+        if (!prompt_)
+            return "<no final prompt>";
+        MessageBoxInfo info = read_message_box(prompt_);
+        EXPECT_EQ(info.icon, "question");
+        EXPECT_EQ(info.buttons, (std::vector<int>{IDYES, IDNO}));
+        return info.text;
+    }
+    void answer(int button)
+    {
+        ASSERT_NE(prompt_, nullptr);
+        press_button(prompt_, button);
+        EXPECT_EQ(wait_for_exit(), 0u);
+    }
+    std::string companion_lines()
+    {
+        // The companion runs beside setup: give it a moment to write.
+        for (int i = 0; i < 50 && !file_exists(companion_log); i++)
+            Sleep(100);
+        Sleep(200);
+        std::string log = file_contents(companion_log);
+        return log == "<missing>" ? "" : log;
+    }
+    void expect_installed_in(const std::string &folder, const std::string &typed)
+    {
+        EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
+        EXPECT_TRUE(same_contents(folder + "\\Brimwave.chm", PRODUCT_HELP));
+        EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
+        DWORD type = 0;
+        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", &type),
+                  typed + std::string(1, '\0'));
+        EXPECT_EQ(type, (DWORD)REG_SZ);
+        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type),
+                  std::string("\x64\0\0\0", 4));
+        EXPECT_EQ(type, (DWORD)REG_BINARY);
+        EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, product_key, "MonitorDevice"));
+        EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", &type),
+                  std::string("Brimwave v1.0", 14));
+        EXPECT_EQ(type, (DWORD)REG_SZ);
+    }
+
+    HWND prompt_ = nullptr;
+};
+} // namespace
+
+TEST_F(Install, FreshInstallWithTheDefaults)
+{
+    const char monitor[] = "old device";
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "MonitorDevice", REG_SZ, monitor,
+                            sizeof monitor));
+    start();
+    EXPECT_EQ(install(), installed_prompt);
+    screenshot("final-prompt");
+    expect_installed_in(default_folder, default_folder);
+    DWORD type = 0;
+    EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString", &type),
+              std::string("\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall") + '\0');
+
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) {
+        Shortcut shortcut = read_shortcut(shortcut_path(csidl));
+        ASSERT_TRUE(shortcut.loaded) << shortcut_path(csidl);
+        EXPECT_EQ(shortcut.target, "C:\\Program Files\\Brimwave\\Brimwave.exe");
+        EXPECT_EQ(shortcut.folder, default_folder);
+        EXPECT_EQ(shortcut.description, "Brimwave");
+    }
+    EXPECT_EQ(companion_lines(), "command=\"D:\\bladeenc.exe\" /s|folder=D:\\\r\n");
+
+    answer(IDYES);
+    HWND product = nullptr;
+    for (int i = 0; i < 100 && !product; i++, Sleep(100))
+        product = FindWindowA("Brimwave", nullptr);
+    EXPECT_NE(product, nullptr) << "Yes starts Brimwave";
+}
+
+TEST_F(Install, NoAtTheFinalPromptStartsNothing)
+{
+    start();
+    EXPECT_EQ(install(), installed_prompt);
+    answer(IDNO);
+    Sleep(1000);
+    EXPECT_EQ(FindWindowA("Brimwave", nullptr), nullptr);
+}
+
+TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
+{
+    start();
+    EXPECT_EQ(install("C:\\A\\B\\C"), installed_prompt);
+    answer(IDNO);
+    expect_installed_in("C:\\A\\B\\C", "C:\\A\\B\\C");
+
+    remove_tree("C:\\A");
+    delete_key_tree(HKEY_CURRENT_USER, product_key);
+    start();
+    EXPECT_EQ(install("C:\\A\\"), installed_prompt);
+    answer(IDNO);
+    expect_installed_in("C:\\A", "C:\\A\\");
+    DWORD type = 0;
+    EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString", &type),
+              std::string("C:\\A\\Brimwave.exe /uninstall") + '\0');
+    Shortcut shortcut = read_shortcut(shortcut_path(CSIDL_PROGRAMS));
+    EXPECT_EQ(shortcut.target, "C:\\A\\Brimwave.exe");
+    EXPECT_EQ(shortcut.folder, "C:\\A\\");
+}
+
+TEST_F(Install, TheLongestAcceptedFolderInstalls)
+{
+    // 114 characters: "tempfile.tmp" in it makes a 127-character path.
+    std::string folder = "C:\\A\\" + std::string(109, 'l');
+    ASSERT_EQ(folder.size(), 114u);
+    start();
+    EXPECT_EQ(install(folder), installed_prompt);
+    answer(IDNO);
+    expect_installed_in(folder, folder);
+}
+
+TEST_F(Install, ReinstallRewritesFilesAndValues)
+{
+    start();
+    EXPECT_EQ(install("C:\\A"), installed_prompt);
+    answer(IDNO);
+    // Damage what the first run left.
+    HANDLE file = CreateFileA("C:\\A\\Brimwave.chm", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                              nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", REG_SZ, "x", 2));
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "MonitorDevice", REG_SZ, "m", 2));
+
+    start();
+    HWND dialog = pass_licence();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(control_text(dialog, 1003), "C:\\A") << "reinstall proposes the previous folder";
+    press_button(dialog, IDOK);
+    prompt_ = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(prompt_, nullptr);
+    EXPECT_EQ(read_message_box(prompt_).text, installed_prompt);
+    answer(IDNO);
+    expect_installed_in("C:\\A", "C:\\A");
+}
+
+TEST_F(Install, UpdateAndNewerModesUseTheirWording)
+{
+    struct Mode {
+        DWORD version;
+        const char *prompt;
+    } modes[] = {{99, updated_prompt}, {101, installed_prompt}};
+    for (const Mode &mode : modes) {
+        SCOPED_TRACE(mode.version);
+        store_previous_installation("C:\\Old", mode.version);
+        start();
+        EXPECT_EQ(install(), mode.prompt);
+        answer(IDNO);
+        expect_installed_in("C:\\Old", "C:\\Old");
+    }
+}
+
+TEST_F(Install, TheCompanionStartsOnlyFromTheMediumRoot)
+{
+    // A bare name: the command line holds no drive letter.
+    start("SETUP.EXE", "D:\\", "D:\\SETUP.EXE");
+    EXPECT_EQ(install(), installed_prompt);
+    answer(IDNO);
+    EXPECT_EQ(companion_lines(), "");
+    expect_installed_in(default_folder, default_folder);
+
+    // A copy elsewhere would start whatever that drive's root holds.
+    CreateDirectoryA("C:\\Downloads", nullptr);
+    ASSERT_TRUE(CopyFileA("D:\\SETUP.EXE", "C:\\Downloads\\SETUP.EXE", FALSE));
+    ASSERT_TRUE(CopyFileA("D:\\bladeenc.exe", "C:\\bladeenc.exe", FALSE));
+    start("C:\\Downloads\\SETUP.EXE", "C:\\Downloads");
+    EXPECT_EQ(install(), installed_prompt);
+    answer(IDNO);
+    DeleteFileA("C:\\bladeenc.exe");
+    EXPECT_EQ(companion_lines(), "");
+}
+
+TEST_F(Install, AMediumWithoutTheCompanionInstallsAllTheSame)
+{
+    start("E:\\SETUP.EXE", "E:\\"); // the large test medium carries no bladeenc.exe
+    EXPECT_EQ(install(), installed_prompt);
+    answer(IDNO);
+    EXPECT_EQ(companion_lines(), "");
+    EXPECT_TRUE(file_exists(std::string(default_folder) + "\\Brimwave.exe"));
+    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString"));
+}
+
+TEST_F(Install, AFailingDesktopFolderGivesTheNoteOnceAndKeepsTheStartMenuShortcut)
+{
+    // A folder where the shortcut file should go makes its save fail.
+    ASSERT_TRUE(CreateDirectoryA(shortcut_path(CSIDL_DESKTOPDIRECTORY).c_str(), nullptr));
+    start();
+    HWND dialog = pass_licence();
+    ASSERT_NE(dialog, nullptr);
+    press_button(dialog, IDOK);
+    HWND note = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(note, nullptr);
+    MessageBoxInfo info = read_message_box(note);
+    EXPECT_EQ(info.text, "NOTE: Could not add shortcut to start menu/desktop.");
+    EXPECT_EQ(info.icon, "information");
+    press_button(note, IDOK);
+    for (int i = 0; i < 100 && IsWindow(note); i++)
+        Sleep(20);
+    prompt_ = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(prompt_, nullptr);
+    EXPECT_EQ(read_message_box(prompt_).text, installed_prompt) << "the note comes only once";
+    answer(IDNO);
+    EXPECT_TRUE(read_shortcut(shortcut_path(CSIDL_PROGRAMS)).loaded);
+    RemoveDirectoryA(shortcut_path(CSIDL_DESKTOPDIRECTORY).c_str());
+}
+
+TEST_F(Install, AFolderThatCannotBeCreatedIsFatal)
+{
+    HANDLE file = CreateFileA("C:\\blocker", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+    start();
+    HWND dialog = pass_licence();
+    ASSERT_NE(dialog, nullptr);
+    confirm_destination(dialog, "C:\\blocker\\Brimwave");
+    HWND box = wait_for_message_box("Installation Error", 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(read_message_box(box).text, "ERROR: Could not create folder.");
+    press_button(box, IDOK);
+    EXPECT_EQ(wait_for_exit(), 1u);
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+}
+
+namespace {
+class Abort : public Install {
+protected:
+    // Starts the large medium's setup, presses Install and asks to cancel as
+    // soon as the progress window appears; the abort question.
+    HWND ask_to_abort()
+    {
+        start("E:\\SETUP.EXE", "E:\\");
+        HWND dialog = pass_licence();
+        if (!dialog)
+            return nullptr;
+        press_button(dialog, IDOK);
+        HWND progress = wait_for_window(setup_.id, "Installing Brimwave  ---  Working ... ", 30000);
+        if (!progress) {
+            ADD_FAILURE() << "no progress window: " << describe_windows(setup_.id);
+            return nullptr;
+        }
+        PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+        screenshot("progress");
+        HWND question = wait_for_window(setup_.id, "Install Brimwave", 30000);
+        if (!question) {
+            ADD_FAILURE() << "\"Abort?\" never appeared: " << describe_windows(setup_.id);
+            return nullptr;
+        }
+        MessageBoxInfo info = read_message_box(question);
+        EXPECT_EQ(info.text, "Abort?");
+        EXPECT_EQ(info.buttons, (std::vector<int>{IDYES, IDNO}));
+        EXPECT_EQ(info.icon, "question");
+        EXPECT_EQ(GetWindow(question, GW_OWNER), progress);
+        return question;
+    }
+};
+} // namespace
+
+TEST_F(Abort, YesStopsBeforeAnythingIsRecorded)
+{
+    HWND question = ask_to_abort();
+    ASSERT_NE(question, nullptr);
+    press_button(question, IDYES);
+    EXPECT_EQ(wait_for_exit(60000), 0u);
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+    EXPECT_FALSE(file_exists(shortcut_path(CSIDL_PROGRAMS)));
+    EXPECT_FALSE(file_exists(shortcut_path(CSIDL_DESKTOPDIRECTORY)));
+    EXPECT_EQ(companion_lines(), "");
+}
+
+TEST_F(Abort, NoLetsTheInstallationFinish)
+{
+    HWND question = ask_to_abort();
+    ASSERT_NE(question, nullptr);
+    press_button(question, IDNO);
+    for (int i = 0; i < 100 && IsWindow(question); i++)
+        Sleep(20);
+    prompt_ = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(prompt_, nullptr);
+    EXPECT_EQ(read_message_box(prompt_).text, installed_prompt);
+    answer(IDNO);
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "ProgramVersion"));
+    EXPECT_TRUE(file_exists(shortcut_path(CSIDL_PROGRAMS)));
+}
