@@ -2,6 +2,7 @@
 // through its four routines on the test's own thread, as the install
 // sequence drives it. Abort questions are answered from a helper thread.
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <commctrl.h>
 #include <string>
 #include <vector>
