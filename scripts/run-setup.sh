@@ -25,5 +25,7 @@ if [ -n "${DISPLAY:-}" ]; then
         bash -c 'cd "$0" && "$WINE" cmd /c "D:\\SETUP.EXE"' "$medium"
 fi
 
-echo "run-setup: no display; running D:\\SETUP.EXE under Xvfb (prefix in $work)"
-exec "$root/scripts/wine-session.sh" "$work" -- "$root/scripts/walk-setup.sh" "$medium" "$work"
+echo "run-setup: no display; walking the default installation under Xvfb (prefix in $work)"
+make -C "$root" --no-print-directory test-build >/dev/null
+walker="$root/build/test-$arch/tests/e2e/walk_setup.exe"
+exec "$root/scripts/wine-session.sh" "$work" -- "$root/scripts/walk-setup.sh" "$walker" "$work"

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Inside a Wine session without a display of the user's: starts SETUP.EXE
-# from drive D:, saves a screenshot of what it shows, then ends it.
+# Inside a Wine session without the user's display: walks the default
+# installation of D:\SETUP.EXE, saves a screenshot of every window as PNG in
+# WORK_DIR/screenshots and prints what was installed where.
+#   scripts/walk-setup.sh WALKER_EXE WORK_DIR
 set -euo pipefail
-medium=$1
+walker=$1
 work=$2
-mkdir -p "$work/screenshots"
-cd "$medium"
-"$WINE" cmd /c 'D:\SETUP.EXE' &
-pid=$!
-sleep 3
-import -window root "$work/screenshots/setup.png" && echo "walk-setup: screenshot $work/screenshots/setup.png"
-wineserver -k || true
-wait $pid || true
+shots="$work/screenshots"
+rm -rf "$shots"
+mkdir -p "$shots"
+"$WINE" "$walker" "Z:$shots" 2>/dev/null | tr -d '\r'
+for bmp in "$shots"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo "Screenshots: $shots"
+ls "$shots"
