@@ -6,7 +6,8 @@ set(MEDIUM_DIR ${CMAKE_SOURCE_DIR}/build/medium CACHE PATH "Folder of the distri
 # GCC and C++ runtimes linked in so that only Windows' own DLLs are imported.
 add_library(setup_code_options INTERFACE)
 target_compile_options(setup_code_options INTERFACE
-    $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections>)
+    $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+                                   -ffunction-sections -fdata-sections>)
 target_link_libraries(setup_code_options INTERFACE project_warnings)
 target_link_options(setup_code_options INTERFACE -static -static-libgcc -static-libstdc++)
 target_link_libraries(setup_rules PRIVATE setup_code_options)
