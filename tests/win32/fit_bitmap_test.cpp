@@ -1,0 +1,44 @@
+// The banner scaled into controls of the two worked sizes, through GDI.
+#include <gtest/gtest.h>
+#include "services/process.h"
+#include "ui/setup_dialogs.h"
+
+namespace {
+SIZE fitted_size(int client_width, int client_height)
+{
+    // A borderless popup's client area is its whole size.
+    HWND control = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, client_width, client_height,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HBITMAP banner = static_cast<HBITMAP>(
+        LoadImageA(module_handle, MAKEINTRESOURCEA(200), IMAGE_BITMAP, 0, 0, 0));
+    SIZE size = {-1, -1};
+    HBITMAP copy = banner ? fit_bitmap(banner, control, 0xFFFFFFFF, 0xFFFFFFFF) : nullptr;
+    BITMAP info;
+    if (copy && GetObjectA(copy, sizeof info, &info)) {
+        size.cx = info.bmWidth;
+        size.cy = info.bmHeight;
+    }
+    if (copy)
+        DeleteObject(copy);
+    DestroyWindow(control);
+    return size;
+}
+} // namespace
+
+TEST(FitBitmap, ScalesTheBannerKeepingItsShape)
+{
+    SIZE wide = fitted_size(339, 78);
+    EXPECT_EQ(wide.cx, 339);
+    EXPECT_EQ(wide.cy, 56);
+    SIZE flat = fitted_size(600, 50);
+    EXPECT_EQ(flat.cx, 300);
+    EXPECT_EQ(flat.cy, 50);
+}
+
+TEST(FitBitmap, NoBitmapGivesNoCopy)
+{
+    HWND control = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    EXPECT_EQ(fit_bitmap(nullptr, control, 0xFFFFFFFF, 0xFFFFFFFF), nullptr);
+    DestroyWindow(control);
+}
