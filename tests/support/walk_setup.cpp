@@ -103,6 +103,7 @@ int main(int argc, char **argv)
     SetEnvironmentVariableA("BLADEENC_LOG", "C:\\bladeenc.log");
     DeleteFileA("C:\\bladeenc.log");
     ChildProcess setup;
+    DWORD started = GetTickCount();
     if (!start_process("D:\\SETUP.EXE", "D:\\", &setup)) {
         printf("walk: cannot start D:\\SETUP.EXE\n");
         return 1;
@@ -110,6 +111,7 @@ int main(int argc, char **argv)
     HWND licence = wait_for(setup, "Install Brimwave v1.0", 2001);
     if (!licence)
         return 1;
+    printf("walk: licence dialog after %lu ms\n", (unsigned long)(GetTickCount() - started));
     shoot("licence");
     press_button(licence, IDOK);
     HWND destination = wait_for(setup, "Install Brimwave v1.0", 1003);
@@ -118,9 +120,12 @@ int main(int argc, char **argv)
     shoot("destination");
     printf("walk: installing into %s\n", control_text(destination, 1003).c_str());
     press_button(destination, IDOK);
+    DWORD install_pressed = GetTickCount();
     HWND prompt = wait_for(setup, "Install Brimwave", 0);
     if (!prompt)
         return 1;
+    printf("walk: final prompt %lu ms after Install\n",
+           (unsigned long)(GetTickCount() - install_pressed));
     shoot("final-prompt");
     printf("walk: final prompt: %s\n", read_message_box(prompt).text.c_str());
     press_button(prompt, IDYES);
