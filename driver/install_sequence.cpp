@@ -31,8 +31,9 @@ static void pump_and_honour_abort(void)
 static void create_destination_folders(void)
 {
     static char folder[DESTINATION_SIZE];
-    copy_text(folder, 4, destination); // the validated "X:\"
-    size_t at = 3;
+    size_t at = 0;
+    for (; at < 3; at++) // the validated "X:\"
+        folder[at] = destination[at];
     while (destination[at]) {
         while (destination[at] && destination[at] != '\\') {
             folder[at] = destination[at];

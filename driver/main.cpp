@@ -13,7 +13,7 @@
 
 static const char setup_class[] = "Install Brimwave";
 
-enum { SCRATCH_BLOCK_SIZE = 0xFFFF, SETUP_ICON = 100 };
+enum { SCRATCH_BLOCK_SIZE = 0xFFFF };
 
 static void start_up(void)
 {
@@ -27,7 +27,7 @@ static void start_up(void)
     window_class.style = CS_VREDRAW | CS_HREDRAW | CS_GLOBALCLASS;
     window_class.lpfnWndProc = DefWindowProcA;
     window_class.hInstance = module_handle;
-    window_class.hIcon = LoadIconA(module_handle, MAKEINTRESOURCEA(SETUP_ICON));
+    window_class.hIcon = LoadIconA(module_handle, MAKEINTRESOURCEA(IDI_SETUP));
     window_class.hCursor = LoadCursorA(NULL, IDC_ARROW);
     window_class.lpszClassName = setup_class;
     RegisterClassA(&window_class);
