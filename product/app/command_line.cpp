@@ -1,4 +1,7 @@
 #include "command_line.h"
+#include "services/text.h"
+
+const char finish_uninstall_switch[] = "/finish-uninstall";
 
 namespace {
 
@@ -24,31 +27,130 @@ bool is_same_word(const char *word, const char *end, const char *name)
     return word == end && *name == 0;
 }
 
+// Finds the next argument at or after p: [*start, *end). An argument runs to
+// the next blank outside quotes; an unclosed quote takes in the rest of the
+// line. An argument keeps its quotes here. False when only blanks are left.
+bool next_argument(const char *p, const char **start, const char **end)
+{
+    while (is_blank(*p))
+        p++;
+    if (!*p)
+        return false;
+    *start = p;
+    bool in_quotes = false;
+    while (*p && (in_quotes || !is_blank(*p))) {
+        if (*p == '"')
+            in_quotes = !in_quotes;
+        p++;
+    }
+    *end = p;
+    return true;
+}
+
+bool holds_quote(const char *text)
+{
+    for (; *text; text++)
+        if (*text == '"')
+            return true;
+    return false;
+}
+
+// Decimal digits only, no sign, at most 4294967295.
+bool read_process_id(const char *start, const char *end, uint32_t *value)
+{
+    if (start == end)
+        return false;
+    uint64_t number = 0;
+    for (const char *p = start; p < end; p++) {
+        if (*p < '0' || *p > '9')
+            return false;
+        number = number * 10 + static_cast<unsigned>(*p - '0');
+        if (number > 0xFFFFFFFFu)
+            return false;
+    }
+    *value = static_cast<uint32_t>(number);
+    return true;
+}
+
+// "<folder>": quotes at both ends and none inside, something between them.
+bool read_quoted_folder(const char *start, const char *end, char *folder, size_t size)
+{
+    if (end - start < 3 || start[0] != '"' || end[-1] != '"')
+        return false;
+    size_t length = static_cast<size_t>(end - start - 2);
+    if (length >= size)
+        return false;
+    for (size_t i = 0; i < length; i++) {
+        if (start[1 + i] == '"')
+            return false;
+        folder[i] = start[1 + i];
+    }
+    folder[length] = 0;
+    return true;
+}
+
 } // namespace
 
 bool has_switch(const char *command_line, const char *name)
 {
     if (!command_line || !name || !*name)
         return false;
-    const char *p = command_line;
+    const char *start, *end;
     bool is_program_name = true;
-    for (;;) {
-        while (is_blank(*p))
-            p++;
-        if (!*p)
-            return false;
-        // An argument runs to the next blank outside quotes; an unclosed
-        // quote takes in the rest of the line. An argument with quotes in it
-        // keeps them here, so it never equals a switch name.
-        const char *start = p;
-        bool in_quotes = false;
-        while (*p && (in_quotes || !is_blank(*p))) {
-            if (*p == '"')
-                in_quotes = !in_quotes;
-            p++;
-        }
-        if (!is_program_name && is_same_word(start, p, name))
+    for (const char *p = command_line; next_argument(p, &start, &end); p = end) {
+        // An argument with quotes in it keeps them, so it never equals a switch name.
+        if (!is_program_name && is_same_word(start, end, name))
             return true;
         is_program_name = false;
     }
+    return false;
+}
+
+bool build_finish_command(char *dest, size_t size, const char *program, uint32_t process_id,
+                          const char *folder)
+{
+    if (size == 0)
+        return false;
+    dest[0] = 0;
+    if (!*program || !*folder || holds_quote(program) || holds_quote(folder))
+        return false;
+    // Ten digits hold any 32-bit number.
+    char digits[11];
+    char *d = digits + sizeof digits - 1;
+    *d = 0;
+    do {
+        *--d = static_cast<char>('0' + process_id % 10);
+        process_id /= 10;
+    } while (process_id);
+
+    char *cursor = dest;
+    char *limit = dest + size;
+    bool fits = append_text(&cursor, limit, "\"") && append_text(&cursor, limit, program) &&
+                append_text(&cursor, limit, "\" ") &&
+                append_text(&cursor, limit, finish_uninstall_switch) &&
+                append_text(&cursor, limit, " ") && append_text(&cursor, limit, d) &&
+                append_text(&cursor, limit, " \"") && append_text(&cursor, limit, folder) &&
+                append_text(&cursor, limit, "\"");
+    if (!fits)
+        dest[0] = 0;
+    return fits;
+}
+
+bool read_finish_command(const char *command_line, uint32_t *process_id, char *folder,
+                         size_t folder_size)
+{
+    if (!command_line)
+        return false;
+    const char *start, *end;
+    const char *p = command_line;
+    // The program name, then the three arguments, then nothing.
+    if (!next_argument(p, &start, &end))
+        return false;
+    if (!next_argument(end, &start, &end) || !is_same_word(start, end, finish_uninstall_switch))
+        return false;
+    if (!next_argument(end, &start, &end) || !read_process_id(start, end, process_id))
+        return false;
+    if (!next_argument(end, &start, &end) || !read_quoted_folder(start, end, folder, folder_size))
+        return false;
+    return !next_argument(end, &start, &end);
 }

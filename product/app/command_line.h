@@ -1,6 +1,9 @@
-// Reading switches from the program's command line. No Win32 here, so it is
+// Reading switches from the program's command line, and the command line of
+// the temporary copy that finishes an uninstall. No Win32 here, so it is
 // tested natively.
 #pragma once
+#include <stddef.h>
+#include <stdint.h>
 
 // True when command_line, as GetCommandLineA gives it (program name first),
 // carries name (for example "/uninstall") as an argument of its own, compared
@@ -9,3 +12,21 @@
 // ("/uninstallx"). Double quotes toggle quoting and backslashes are plain
 // characters, as in the paths Windows itself writes into command lines.
 bool has_switch(const char *command_line, const char *name);
+
+// The private switch of the copy that removes the installation once the
+// uninstalling Brimwave.exe has ended.
+extern const char finish_uninstall_switch[];
+
+// Writes "<program>" /finish-uninstall <process id> "<folder>" into dest.
+// False, with dest holding an empty text, when it does not fit or when
+// program or folder is empty or holds a double quote (it could not be read
+// back).
+bool build_finish_command(char *dest, size_t size, const char *program, uint32_t process_id,
+                          const char *folder);
+
+// Reads back what build_finish_command wrote: true only when the arguments
+// after the program name are exactly the switch, a decimal process id that
+// fits 32 bits, and a quoted, non-empty folder that fits folder_size with its
+// terminating zero. On false, *process_id and folder are left unspecified.
+bool read_finish_command(const char *command_line, uint32_t *process_id, char *folder,
+                         size_t folder_size);

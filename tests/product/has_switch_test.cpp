@@ -22,8 +22,8 @@ TEST(HasSwitch, FindsTheSwitchAfterTheProgramName)
     const SwitchCase cases[] = {
         // As Explorer and ShellExecuteA start a program: its path quoted.
         {"\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall", true},
-        // As the setup program registers the uninstall command: never quoted,
-        // even with spaces in the folder.
+        // As older setup programs registered the uninstall command: never
+        // quoted, even with spaces in the folder.
         {"C:\\Program Files\\Brimwave\\Brimwave.exe /uninstall", true},
         {"Brimwave.exe /uninstall", true},
         {"Brimwave.exe\t/uninstall", true},

@@ -1,0 +1,297 @@
+// The copy's part of an uninstall: everything the setup program put on the
+// machine for the installation in one folder, and nothing else.
+#include <windows.h>
+#include <shlobj.h>
+#include "driver/file_table.h"
+#include "services/process.h"
+#include "services/registry.h"
+#include "services/registry_path.h"
+#include "services/text.h"
+#include "uninstall.h"
+#include "uninstall_rules.h"
+
+namespace {
+
+enum {
+    // How long the copy waits for the uninstalling Brimwave.exe to end.
+    ORIGINAL_EXIT_TIMEOUT_MS = 30000,
+    // A program file can stay locked for a moment after its process ended.
+    DELETE_ATTEMPTS = 10,
+    DELETE_RETRY_MS = 200,
+    // Room for a headline and a handful of problems, each naming a path.
+    REPORT_SIZE = 2048,
+};
+
+const char product_key[] = "Software\\Brimwave";
+const char product_key_name[] = "HKEY_CURRENT_USER\\Software\\Brimwave";
+const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
+const char uninstall_key_name[] =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
+const char uninstall_command_value[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave\\UninstallString";
+const char shortcut_name[] = "Brimwave.lnk";
+const char removed_text[] = "Brimwave has been removed.";
+
+char program[MAX_PATH];          // the installed Brimwave.exe
+char file_path[MAX_PATH];        // an installed file
+char search_pattern[MAX_PATH];   // folder\* for the emptiness check
+char shell_folder[MAX_PATH];     // a shell folder that may hold a shortcut
+char shortcut_file[MAX_PATH];
+char shortcut_target[MAX_PATH];
+char recorded[MAX_PATH];         // a path text read from the registry
+char recorded_program[MAX_PATH]; // the program of the recorded uninstall command
+char own_path[MAX_PATH];
+char own_folder[MAX_PATH];
+char report[REPORT_SIZE];
+char *report_cursor = report;
+bool folder_kept;
+
+// Adds "what name outcome" as a line of the failure report. A report too long
+// for its buffer is cut short, never overrun; its headline always fits.
+void note_problem(const char *what, const char *name, const char *outcome)
+{
+    char *end = report + sizeof report;
+    if (report_cursor == report)
+        append_text(&report_cursor, end, "Brimwave could not be removed completely.\r\n");
+    append_text(&report_cursor, end, "\r\n");
+    append_text(&report_cursor, end, what);
+    append_text(&report_cursor, end, name);
+    append_text(&report_cursor, end, outcome);
+}
+
+void wait_for_original(uint32_t process_id)
+{
+    // A process that has ended already cannot be opened: nothing to wait for.
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, process_id);
+    if (!process)
+        return;
+    WaitForSingleObject(process, ORIGINAL_EXIT_TIMEOUT_MS);
+    CloseHandle(process);
+}
+
+// True when the file is gone, also when it was gone before.
+bool delete_installed_file(const char *path)
+{
+    for (int attempt = 1;; attempt++) {
+        if (DeleteFileA(path))
+            return true;
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return true;
+        if (attempt == DELETE_ATTEMPTS)
+            return false;
+        Sleep(DELETE_RETRY_MS);
+    }
+}
+
+enum FolderState { FOLDER_MISSING, FOLDER_EMPTY, FOLDER_HOLDS_FILES };
+
+FolderState folder_state(const char *folder)
+{
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FOLDER_MISSING;
+    // A folder that cannot be listed is tried as if empty: removing it then
+    // fails and is reported.
+    if (!join_path(search_pattern, sizeof search_pattern, folder, "*"))
+        return FOLDER_EMPTY;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(search_pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return FOLDER_EMPTY;
+    FolderState state = FOLDER_EMPTY;
+    do {
+        const char *name = found.cFileName;
+        bool is_dot = name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+        if (!is_dot)
+            state = FOLDER_HOLDS_FILES;
+    } while (state == FOLDER_EMPTY && FindNextFileA(search, &found));
+    FindClose(search);
+    return state;
+}
+
+// The payload table's entries in reverse order: the help file, then the
+// program. Stops at the first that stays, so that the uninstall entry and the
+// program are left for another try.
+bool remove_payload_files(const char *folder)
+{
+    for (int i = PAYLOAD_FILE_COUNT - 1; i >= 0; i--) {
+        const FileTableEntry &entry = payload_files[i];
+        if (!join_path(file_path, sizeof file_path, folder, entry.name)) {
+            note_problem("The file ", entry.name, " could not be deleted: its path is too long.");
+            return false;
+        }
+        if (entry.flags & FILE_FLAG_FOLDER) {
+            // A sub-folder goes only when the user has left nothing in it.
+            if (folder_state(file_path) == FOLDER_EMPTY && !RemoveDirectoryA(file_path)) {
+                note_problem("The folder ", file_path, " could not be removed.");
+                return false;
+            }
+        } else if (entry.flags & FILE_FLAG_EXPAND) {
+            if (!delete_installed_file(file_path)) {
+                note_problem("The file ", file_path,
+                             " could not be deleted. Close any program that is using it, then "
+                             "uninstall Brimwave again.");
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The target of a shortcut file; false when it cannot be read.
+bool read_shortcut_target(const char *path, char *target, int target_size)
+{
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR wide_path[MAX_PATH];
+    bool read = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 (void **)&link) == S_OK &&
+                link->QueryInterface(IID_IPersistFile, (void **)&file) == S_OK &&
+                MultiByteToWideChar(CP_ACP, 0, path, -1, wide_path, MAX_PATH) != 0 &&
+                file->Load(wide_path, STGM_READ) == S_OK &&
+                link->GetPath(target, target_size, NULL, 0) == S_OK;
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    return read;
+}
+
+// Deletes "Brimwave.lnk" in the shell folder folder_id when it points at
+// this installation's program. One that points elsewhere, or cannot be read,
+// is not provably this installation's and stays.
+void remove_shortcut(int folder_id)
+{
+    LPITEMIDLIST folder = NULL;
+    if (SHGetSpecialFolderLocation(NULL, folder_id, &folder) != S_OK)
+        return;
+    BOOL named = SHGetPathFromIDListA(folder, shell_folder);
+    CoTaskMemFree(folder);
+    if (!named || !join_path(shortcut_file, sizeof shortcut_file, shell_folder, shortcut_name))
+        return;
+    DWORD attributes = GetFileAttributesA(shortcut_file);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    if (!read_shortcut_target(shortcut_file, shortcut_target, sizeof shortcut_target) ||
+        !is_same_path(shortcut_target, program))
+        return;
+    if (!DeleteFileA(shortcut_file))
+        note_problem("The shortcut ", shortcut_file, " could not be deleted.");
+}
+
+// Reads a REG_SZ value into recorded. A value that is missing gives
+// *present false; one that cannot be read as a text gives false.
+bool read_recorded_text(bool product, const char *path, bool *present)
+{
+    DWORD size = 0;
+    *present = product ? query_product_value(path, NULL, 0, &size)
+                       : query_registry_value(path, NULL, 0, HKEY_LOCAL_MACHINE, &size);
+    if (!*present)
+        return true;
+    bool read = product ? query_product_value(path, recorded, sizeof recorded, &size)
+                        : query_registry_value(path, recorded, sizeof recorded,
+                                               HKEY_LOCAL_MACHINE, &size);
+    return read && terminate_registry_text(recorded, sizeof recorded, size);
+}
+
+// A key is this installation's unless it records another folder or program:
+// after an installation into a second folder, the keys describe that one,
+// and removing the first must leave them.
+bool product_key_is_ours(const char *folder)
+{
+    bool present;
+    if (!read_recorded_text(true, "\\ProgramDirectory", &present))
+        return false;
+    return !present || is_same_path(recorded, folder);
+}
+
+bool uninstall_entry_is_ours(void)
+{
+    bool present;
+    if (!read_recorded_text(false, uninstall_command_value, &present))
+        return false;
+    return !present ||
+           (uninstall_command_program(recorded_program, sizeof recorded_program, recorded) &&
+            is_same_path(recorded_program, program));
+}
+
+void remove_registry_entries(const char *folder)
+{
+    if (product_key_is_ours(folder) && !delete_registry_tree(HKEY_CURRENT_USER, product_key))
+        note_problem("The registry key ", product_key_name, " could not be removed.");
+    if (uninstall_entry_is_ours() && !delete_registry_tree(HKEY_LOCAL_MACHINE, uninstall_key))
+        note_problem("The registry key ", uninstall_key_name, " could not be removed.");
+}
+
+void remove_folder_if_empty(const char *folder)
+{
+    if (!is_removable_folder(folder))
+        return;
+    switch (folder_state(folder)) {
+    case FOLDER_MISSING:
+        break;
+    case FOLDER_HOLDS_FILES:
+        folder_kept = true;
+        break;
+    case FOLDER_EMPTY:
+        if (!RemoveDirectoryA(folder))
+            note_problem("The folder ", folder, " could not be removed.");
+        break;
+    }
+}
+
+// Best effort: the delete at the next restart needs rights the user may
+// lack, and a file left in the temporary folder harms no one. A copy that
+// runs from the installation itself (started by hand) never marks itself.
+void schedule_own_deletion(const char *folder)
+{
+    DWORD length = GetModuleFileNameA(NULL, own_path, sizeof own_path);
+    if (length == 0 || length >= sizeof own_path ||
+        !program_folder(own_folder, sizeof own_folder, own_path) ||
+        is_same_path(own_folder, folder))
+        return;
+    MoveFileExA(own_path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+void report_success(const char *folder)
+{
+    // Sized for the longest folder: nothing is ever cut.
+    static char text[MAX_PATH + 128];
+    char *cursor = text;
+    char *end = text + sizeof text;
+    append_text(&cursor, end, removed_text);
+    if (folder_kept) {
+        append_text(&cursor, end, "\r\n\r\nThe folder ");
+        append_text(&cursor, end, folder);
+        append_text(&cursor, end, " was kept: it holds files that Brimwave did not install.");
+    }
+    show_message(text, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND, NULL);
+}
+
+} // namespace
+
+int finish_uninstall(uint32_t original_process_id, const char *folder)
+{
+    wait_for_original(original_process_id);
+    if (!join_path(program, sizeof program, folder, payload_files[0].name)) {
+        note_problem("The folder ", folder, " has too long a name.");
+    } else if (remove_payload_files(folder)) {
+        // Only a call that initialised COM (S_OK) or counted another use of
+        // it (S_FALSE) is matched by an uninitialise.
+        HRESULT com = CoInitialize(NULL);
+        remove_shortcut(CSIDL_PROGRAMS);
+        remove_shortcut(CSIDL_DESKTOPDIRECTORY);
+        if (com == S_OK || com == S_FALSE)
+            CoUninitialize();
+        remove_registry_entries(folder);
+        remove_folder_if_empty(folder);
+    }
+    schedule_own_deletion(folder);
+    if (report_cursor != report) {
+        show_message(report, MB_OK | MB_ICONERROR | MB_SETFOREGROUND, NULL);
+        return 1;
+    }
+    report_success(folder);
+    return 0;
+}

@@ -1,0 +1,134 @@
+#include "uninstall_rules.h"
+#include "services/text.h"
+
+namespace {
+
+char lower_ascii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+size_t text_length(const char *text)
+{
+    return bounded_length(text, static_cast<size_t>(-1));
+}
+
+// The length of path without one trailing backslash.
+size_t length_without_backslash(const char *path)
+{
+    size_t n = text_length(path);
+    return n > 0 && path[n - 1] == '\\' ? n - 1 : n;
+}
+
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// [start, start + length) into dest with a terminating zero.
+bool copy_part(char *dest, size_t size, const char *start, size_t length)
+{
+    if (length == 0 || length >= size)
+        return false;
+    for (size_t i = 0; i < length; i++)
+        dest[i] = start[i];
+    dest[length] = 0;
+    return true;
+}
+
+} // namespace
+
+bool is_same_path(const char *a, const char *b)
+{
+    size_t n = length_without_backslash(a);
+    if (n != length_without_backslash(b))
+        return false;
+    for (size_t i = 0; i < n; i++)
+        if (lower_ascii(a[i]) != lower_ascii(b[i]))
+            return false;
+    return true;
+}
+
+bool program_folder(char *dest, size_t size, const char *program_path)
+{
+    if (size == 0)
+        return false;
+    dest[0] = 0;
+    size_t last = static_cast<size_t>(-1);
+    for (size_t i = 0; program_path[i]; i++)
+        if (program_path[i] == '\\')
+            last = i;
+    if (last == static_cast<size_t>(-1))
+        return false;
+    // "C:\Brimwave.exe": the root keeps its backslash, "C:" alone would name
+    // the drive's current folder.
+    size_t length = last;
+    if (last == 2 && program_path[1] == ':')
+        length = 3;
+    if (length == 0 || !copy_part(dest, size, program_path, length)) {
+        dest[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+bool uninstall_command_program(char *dest, size_t size, const char *command)
+{
+    if (size == 0)
+        return false;
+    dest[0] = 0;
+    const char *p = command;
+    while (is_blank(*p))
+        p++;
+    if (*p == '"') {
+        const char *start = p + 1;
+        const char *end = start;
+        while (*end && *end != '"')
+            end++;
+        if (!*end || !copy_part(dest, size, start, static_cast<size_t>(end - start))) {
+            dest[0] = 0;
+            return false;
+        }
+        return true;
+    }
+
+    const char *end = p + text_length(p);
+    while (end > p && is_blank(end[-1]))
+        end--;
+    static const char uninstall_switch[] = "/uninstall";
+    const size_t switch_length = sizeof uninstall_switch - 1;
+    if (static_cast<size_t>(end - p) > switch_length) {
+        const char *word = end - switch_length;
+        bool matches = is_blank(word[-1]);
+        for (size_t i = 0; matches && i < switch_length; i++)
+            matches = lower_ascii(word[i]) == uninstall_switch[i];
+        if (matches) {
+            end = word;
+            while (end > p && is_blank(end[-1]))
+                end--;
+        }
+    }
+    if (!copy_part(dest, size, p, static_cast<size_t>(end - p))) {
+        dest[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+bool is_removable_folder(const char *folder)
+{
+    size_t n = length_without_backslash(folder);
+    if (n == 0)
+        return false;
+    if (n == 2 && folder[1] == ':')
+        return false;
+    // "\\server\share": a share has exactly one backslash after the server name.
+    if (folder[0] == '\\' && folder[1] == '\\') {
+        int separators = 0;
+        for (size_t i = 2; i < n; i++)
+            if (folder[i] == '\\')
+                separators++;
+        return separators >= 2;
+    }
+    return true;
+}

@@ -1,0 +1,30 @@
+// Decisions of the uninstaller that need no Win32, so they are tested
+// natively: which folder is the installation, whether a recorded path names
+// it, and which folder may go.
+#pragma once
+#include <stddef.h>
+
+// True when a and b name the same file or folder as far as their texts tell:
+// ASCII letters compare without regard to case, and one trailing backslash
+// on either side is ignored ("C:\A\" is "c:\a"). Other letters are compared
+// exactly: a shortcut or a record that differs only in the case of such a
+// letter is taken for another installation's and kept, never removed.
+bool is_same_path(const char *a, const char *b);
+
+// The folder of program_path, without a trailing backslash unless it is a
+// drive's root: "C:\A\Brimwave.exe" gives "C:\A", "C:\Brimwave.exe" gives
+// "C:\". False, with dest holding an empty text, when program_path has no
+// backslash or the folder does not fit size bytes.
+bool program_folder(char *dest, size_t size, const char *program_path);
+
+// The program an uninstall command starts: the text between the first pair
+// of double quotes when the command begins with one; otherwise the command
+// without a last argument "/uninstall" (any case) and the blanks before it,
+// so that an unquoted path with spaces in it, as older setup programs wrote
+// it, is read whole. False, with dest empty, for an empty program, an
+// unclosed quote or a program that does not fit.
+bool uninstall_command_program(char *dest, size_t size, const char *command);
+
+// Whether the uninstaller may try to remove folder once it is empty: never a
+// drive's root ("C:\", "C:") nor a network share's ("\\server\share").
+bool is_removable_folder(const char *folder);

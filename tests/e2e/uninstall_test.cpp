@@ -1,0 +1,505 @@
+// Uninstalling: the real SETUP.EXE installs, then the installed Brimwave.exe
+// is started with the registered uninstall command, as Windows starts it
+// (CreateProcess with the command line alone), and driven from outside. What
+// it left is checked with independent means: file and folder attributes,
+// registry reads, shortcuts loaded through IShellLinkA, and the pending
+// delete that a restart carries out.
+#include <objbase.h>
+#include <shlobj.h>
+#include "tests/e2e/setup_run.h"
+
+namespace {
+const char default_folder[] = "C:\\Program Files\\Brimwave";
+const char apps_folder[] = "C:\\Apps\\Brimwave";
+const char other_folder[] = "C:\\Other\\Brimwave";
+const char install_text[] =
+    "This will install Brimwave onto your computer into the specified folder.";
+const char removed_text[] = "Brimwave has been removed.";
+const char running_text[] = "Brimwave is running. Close Brimwave, then uninstall it again.";
+const char pending_key[] = "System\\CurrentControlSet\\Control\\Session Manager";
+
+std::string question_for(const std::string &folder)
+{
+    return "Remove Brimwave and all of its components?\r\n\r\nFolder: " + folder;
+}
+
+std::string shortcut_path(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, path, csidl, TRUE);
+    return std::string(path) + "\\Brimwave.lnk";
+}
+
+const int shortcut_folders[] = {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY};
+
+// The target a shortcut file holds, or "<unreadable>".
+std::string shortcut_target(const std::string &path)
+{
+    std::string target = "<unreadable>";
+    IShellLinkA *link = nullptr;
+    IPersistFile *file = nullptr;
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) &&
+        SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char text[MAX_PATH] = "<unset>";
+        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+        target = text;
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    return target;
+}
+
+std::string read_text_value(HKEY root, const char *key, const char *name)
+{
+    DWORD type = 0;
+    std::vector<unsigned char> data;
+    if (!read_value(root, key, name, &type, &data))
+        return "<missing>";
+    std::string text(data.begin(), data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+// The sources of the pending renames with an empty target: the files a
+// restart deletes, as MoveFileEx(..., MOVEFILE_DELAY_UNTIL_REBOOT) records
+// them ("\??\" and the path).
+std::vector<std::string> pending_deletes()
+{
+    std::vector<std::string> deletes;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, pending_key, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return deletes;
+    DWORD size = 0;
+    std::vector<WCHAR> data;
+    if (RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) ==
+        ERROR_SUCCESS) {
+        data.assign(size / sizeof(WCHAR) + 2, 0); // room for terminators the value may lack
+        RegQueryValueExW(key, L"PendingFileRenameOperations", nullptr, nullptr,
+                         reinterpret_cast<BYTE *>(data.data()), &size);
+    }
+    RegCloseKey(key);
+    // Pairs of texts, source then target; an empty source ends the list.
+    for (size_t at = 0; at < data.size() && data[at];) {
+        std::wstring source(&data[at]);
+        at += source.size() + 1;
+        std::wstring target(at < data.size() ? &data[at] : L"");
+        at += target.size() + 1;
+        if (target.empty()) {
+            char narrow[2 * MAX_PATH] = "";
+            WideCharToMultiByte(CP_ACP, 0, source.c_str(), -1, narrow, sizeof narrow, nullptr,
+                                nullptr);
+            deletes.push_back(narrow);
+        }
+    }
+    return deletes;
+}
+
+bool is_pending_delete(const std::string &path)
+{
+    for (const std::string &source : pending_deletes())
+        if (lstrcmpiA(source.c_str(), ("\\??\\" + path).c_str()) == 0)
+            return true;
+    return false;
+}
+
+bool running_under_wine()
+{
+    return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The finishing copy: a process of its own, started by the uninstaller.
+struct FinishingCopy {
+    HWND box = nullptr;
+    DWORD id = 0;
+    HANDLE process = nullptr;
+    std::string path;
+};
+
+struct BoxSearch {
+    HWND found;
+};
+
+BOOL CALLBACK find_brimwave_box(HWND window, LPARAM parameter)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (IsWindowVisible(window) && lstrcmpA(name, "#32770") == 0 &&
+        window_text(window) == "Brimwave") {
+        reinterpret_cast<BoxSearch *>(parameter)->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+class Uninstall : public SetupRun {
+protected:
+    void SetUp() override
+    {
+        SetupRun::SetUp();
+        CoInitialize(nullptr);
+        close_product_windows();
+        for (int csidl : shortcut_folders)
+            DeleteFileA(shortcut_path(csidl).c_str());
+        for (const char *folder : {"C:\\Apps", "C:\\Other"})
+            remove_tree(folder);
+    }
+    void TearDown() override
+    {
+        SetupRun::TearDown();
+        kill_process(uninstaller_);
+        kill_process(product_);
+        if (copy_.process) {
+            if (WaitForSingleObject(copy_.process, 0) != WAIT_OBJECT_0)
+                TerminateProcess(copy_.process, 99);
+            CloseHandle(copy_.process);
+        }
+        close_product_windows();
+        CoUninitialize();
+    }
+    static void close_product_windows()
+    {
+        for (HWND window; (window = FindWindowA("Brimwave", nullptr));) {
+            DWORD process_id = 0;
+            GetWindowThreadProcessId(window, &process_id);
+            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id);
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            if (process) {
+                if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0)
+                    TerminateProcess(process, 1);
+                CloseHandle(process);
+            }
+        }
+    }
+
+    // A whole installation by SETUP.EXE into folder (the proposed one when
+    // empty), leaving the final prompt with No.
+    void install(const std::string &folder = "")
+    {
+        start();
+        HWND dialog = pass_licence();
+        ASSERT_NE(dialog, nullptr);
+        if (folder.empty())
+            press_button(dialog, IDOK);
+        else
+            confirm_destination(dialog, folder);
+        HWND prompt = wait_for_message_box("Install Brimwave", 60000);
+        ASSERT_NE(prompt, nullptr);
+        press_button(prompt, IDNO);
+        ASSERT_EQ(wait_for_exit(), 0u);
+        setup_.~ChildProcess();
+        new (&setup_) ChildProcess();
+    }
+
+    std::string registered_command()
+    {
+        return read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString");
+    }
+
+    // Starts command as Windows starts an uninstall command: the command
+    // line alone, no program name, and returns the box it shows first.
+    HWND start_uninstaller(const std::string &command)
+    {
+        uninstaller_.~ChildProcess();
+        new (&uninstaller_) ChildProcess();
+        if (!start_process(command, nullptr, &uninstaller_)) {
+            ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
+            return nullptr;
+        }
+        HWND box = wait_for_window(uninstaller_.id, "Brimwave", 15000);
+        if (!box)
+            ADD_FAILURE() << "no box from " << command
+                          << "; windows: " << describe_windows(uninstaller_.id);
+        return box;
+    }
+
+    // Starts command, expects the question naming folder, and answers it.
+    void answer_question(const std::string &command, const std::string &folder, int button)
+    {
+        HWND question = start_uninstaller(command);
+        ASSERT_NE(question, nullptr);
+        MessageBoxInfo info = read_message_box(question);
+        EXPECT_EQ(info.text, question_for(folder));
+        EXPECT_EQ(info.icon, "question");
+        EXPECT_EQ(info.buttons, (std::vector<int>{IDYES, IDNO}));
+        screenshot("uninstall-question");
+        press_button(question, button);
+        EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
+    }
+
+    // The finishing copy's box (its report), once it shows; it belongs to a
+    // process that is neither the test nor the uninstaller.
+    bool wait_for_copy(DWORD timeout_ms = 60000)
+    {
+        DWORD start = GetTickCount();
+        BoxSearch search = {nullptr};
+        while (!search.found && GetTickCount() - start < timeout_ms) {
+            EnumWindows(find_brimwave_box, reinterpret_cast<LPARAM>(&search));
+            if (!search.found)
+                Sleep(50);
+        }
+        if (!search.found) {
+            ADD_FAILURE() << "the finishing copy showed no box";
+            return false;
+        }
+        copy_.box = search.found;
+        GetWindowThreadProcessId(copy_.box, &copy_.id);
+        EXPECT_NE(copy_.id, uninstaller_.id) << "the report comes from the copy";
+        copy_.process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
+                                        SYNCHRONIZE, FALSE, copy_.id);
+        char image[MAX_PATH] = "";
+        DWORD size = sizeof image;
+        if (copy_.process && QueryFullProcessImageNameA(copy_.process, 0, image, &size))
+            copy_.path = image;
+        EXPECT_FALSE(copy_.path.empty()) << "cannot name the copy's program file";
+        return true;
+    }
+
+    DWORD close_copy_report()
+    {
+        press_button(copy_.box, IDOK);
+        if (WaitForSingleObject(copy_.process, 15000) != WAIT_OBJECT_0)
+            return STILL_ACTIVE;
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(copy_.process, &code);
+        return code;
+    }
+
+    void expect_installation_in_place(const std::string &folder)
+    {
+        EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
+        EXPECT_TRUE(same_contents(folder + "\\Brimwave.chm", PRODUCT_HELP));
+        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory"), folder);
+        EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "ProgramVersion"));
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+        for (int csidl : shortcut_folders)
+            EXPECT_EQ(shortcut_target(shortcut_path(csidl)), folder + "\\Brimwave.exe") << csidl;
+    }
+
+    void expect_keys_and_shortcuts_gone()
+    {
+        EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+        for (int csidl : shortcut_folders) {
+            EXPECT_FALSE(file_exists(shortcut_path(csidl))) << shortcut_path(csidl);
+            EXPECT_FALSE(folder_exists(shortcut_path(csidl))) << shortcut_path(csidl);
+        }
+    }
+
+    void expect_everything_gone(const std::string &folder)
+    {
+        expect_keys_and_shortcuts_gone();
+        EXPECT_FALSE(file_exists(folder + "\\Brimwave.exe"));
+        EXPECT_FALSE(file_exists(folder + "\\Brimwave.chm"));
+        EXPECT_FALSE(folder_exists(folder)) << folder;
+    }
+
+    // Uninstalls the installation in folder with the registered command and
+    // checks everything is gone while the copy shows its report.
+    void uninstall_completely(const std::string &folder)
+    {
+        answer_question(registered_command(), folder, IDYES);
+        ASSERT_TRUE(wait_for_copy());
+        MessageBoxInfo report = read_message_box(copy_.box);
+        EXPECT_EQ(report.text, removed_text);
+        EXPECT_EQ(report.icon, "information");
+        EXPECT_EQ(report.buttons, std::vector<int>{IDOK});
+        screenshot("uninstall-removed");
+        expect_everything_gone(folder);
+        // The copy is Brimwave.exe itself, in the temporary folder, and
+        // marked for deletion at the next restart.
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        EXPECT_EQ(lstrcmpiA(copy_.path.substr(0, strlen(temp)).c_str(), temp), 0)
+            << copy_.path << " is not in " << temp;
+        EXPECT_TRUE(same_contents(copy_.path, PRODUCT_PROGRAM));
+        EXPECT_TRUE(is_pending_delete(copy_.path)) << copy_.path;
+        EXPECT_EQ(close_copy_report(), 0u);
+    }
+
+    ChildProcess uninstaller_, product_;
+    FinishingCopy copy_;
+};
+} // namespace
+
+TEST_F(Uninstall, YesRemovesEverythingAndTheNextSetupRunsFresh)
+{
+    install();
+    std::string command = registered_command();
+    // The default folder has a space: Windows must be given a quoted path.
+    ASSERT_EQ(command, "\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall");
+    expect_installation_in_place(default_folder);
+
+    uninstall_completely(default_folder);
+    // Only what Brimwave installed went: the parent folder stays.
+    EXPECT_TRUE(folder_exists("C:\\Program Files"));
+
+    // A restart carries out the pending delete of the copy.
+    ASSERT_TRUE(file_exists(copy_.path)) << copy_.path;
+    if (running_under_wine()) {
+        ChildProcess boot;
+        ASSERT_TRUE(start_process("wineboot.exe -r", nullptr, &boot));
+        EXPECT_EQ(::wait_for_exit(boot, 60000), 0u);
+        EXPECT_FALSE(file_exists(copy_.path)) << copy_.path;
+        EXPECT_FALSE(is_pending_delete(copy_.path)) << copy_.path;
+    }
+
+    start();
+    HWND dialog = pass_licence();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(control_text(dialog, 1002), install_text);
+    EXPECT_EQ(control_text(dialog, 1003), default_folder);
+    press_button(dialog, IDCANCEL);
+    EXPECT_EQ(wait_for_exit(), 0u);
+}
+
+TEST_F(Uninstall, AnUnquotedCommandWorksToo)
+{
+    install(apps_folder);
+    std::string command = registered_command();
+    ASSERT_EQ(command, "C:\\Apps\\Brimwave\\Brimwave.exe /uninstall");
+    expect_installation_in_place(apps_folder);
+    uninstall_completely(apps_folder);
+    EXPECT_TRUE(folder_exists("C:\\Apps"));
+}
+
+TEST_F(Uninstall, NoChangesNothing)
+{
+    install();
+    answer_question(registered_command(), default_folder, IDNO);
+    Sleep(1000);
+    BoxSearch search = {nullptr};
+    EnumWindows(find_brimwave_box, reinterpret_cast<LPARAM>(&search));
+    EXPECT_EQ(search.found, nullptr) << "nothing goes on after No";
+    expect_installation_in_place(default_folder);
+    EXPECT_EQ(registered_command(), "\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall");
+}
+
+TEST_F(Uninstall, TheUsersOwnFilesAndTheirFolderAreKept)
+{
+    install(apps_folder);
+    const std::string own_file = std::string(apps_folder) + "\\My song.wav";
+    const std::string own_folder = std::string(apps_folder) + "\\Recordings";
+    const char content[] = "RIFF of the user's own";
+    HANDLE file = CreateFileA(own_file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, content, sizeof content - 1, &written, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(CreateDirectoryA(own_folder.c_str(), nullptr));
+
+    answer_question(registered_command(), apps_folder, IDYES);
+    ASSERT_TRUE(wait_for_copy());
+    MessageBoxInfo report = read_message_box(copy_.box);
+    EXPECT_EQ(report.text, std::string(removed_text) + "\r\n\r\nThe folder " + apps_folder +
+                               " was kept: it holds files that Brimwave did not install.");
+    EXPECT_EQ(report.icon, "information");
+    EXPECT_EQ(close_copy_report(), 0u);
+
+    EXPECT_FALSE(file_exists(std::string(apps_folder) + "\\Brimwave.exe"));
+    EXPECT_FALSE(file_exists(std::string(apps_folder) + "\\Brimwave.chm"));
+    expect_keys_and_shortcuts_gone();
+    EXPECT_EQ(file_contents(own_file), content);
+    EXPECT_TRUE(folder_exists(own_folder));
+}
+
+TEST_F(Uninstall, ARunningBrimwaveStopsIt)
+{
+    install();
+    const std::string program = std::string(default_folder) + "\\Brimwave.exe";
+    ASSERT_TRUE(start_process("\"" + program + "\"", default_folder, &product_));
+    HWND window = nullptr;
+    for (int i = 0; i < 100 && !window; i++, Sleep(100))
+        window = FindWindowA("Brimwave", nullptr);
+    ASSERT_NE(window, nullptr) << "Brimwave did not start";
+
+    HWND box = start_uninstaller(registered_command());
+    ASSERT_NE(box, nullptr);
+    MessageBoxInfo info = read_message_box(box);
+    EXPECT_EQ(info.text, running_text) << "said before any question";
+    EXPECT_EQ(info.icon, "warning");
+    EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
+    press_button(box, IDOK);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u);
+    EXPECT_TRUE(IsWindow(window));
+    expect_installation_in_place(default_folder);
+}
+
+TEST_F(Uninstall, AFileInUseIsReportedAndTheNextTryFinishes)
+{
+    install(apps_folder);
+    // Opened without sharing: deleting it fails until it is closed.
+    const std::string help = std::string(apps_folder) + "\\Brimwave.chm";
+    HANDLE held = CreateFileA(help.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    answer_question(registered_command(), apps_folder, IDYES);
+    ASSERT_TRUE(wait_for_copy());
+    MessageBoxInfo report = read_message_box(copy_.box);
+    EXPECT_EQ(report.text, "Brimwave could not be removed completely.\r\n\r\nThe file " + help +
+                               " could not be deleted. Close any program that is using it, then "
+                               "uninstall Brimwave again.");
+    EXPECT_EQ(report.icon, "error");
+    EXPECT_EQ(close_copy_report(), 1u);
+    CloseHandle(held);
+    // It stopped at that file: the program, its entry and shortcuts remain
+    // for the next try.
+    expect_installation_in_place(apps_folder);
+
+    CloseHandle(copy_.process);
+    copy_ = FinishingCopy();
+    uninstall_completely(apps_folder);
+}
+
+TEST_F(Uninstall, AKeyThatCannotBeRemovedIsReported)
+{
+    install(apps_folder);
+    // Sub-keys whose full path does not fit the key-tree delete's 256-byte
+    // buffer: it refuses them and reports the tree as not deleted. Created a
+    // level at a time: Wine refuses such long paths in one call.
+    const std::string first = std::string(product_key) + "\\" + std::string(130, 'a');
+    HKEY parent, child;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, first.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &parent, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(parent, std::string(130, 'b').c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &child, nullptr), ERROR_SUCCESS);
+    RegCloseKey(child);
+
+    answer_question(registered_command(), apps_folder, IDYES);
+    ASSERT_TRUE(wait_for_copy());
+    MessageBoxInfo report = read_message_box(copy_.box);
+    EXPECT_EQ(report.text, "Brimwave could not be removed completely.\r\n\r\nThe registry key "
+                           "HKEY_CURRENT_USER\\Software\\Brimwave could not be removed.");
+    EXPECT_EQ(report.icon, "error");
+    EXPECT_EQ(close_copy_report(), 1u);
+    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, product_key));
+    // Everything else went.
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+    EXPECT_FALSE(folder_exists(apps_folder));
+    for (int csidl : shortcut_folders)
+        EXPECT_FALSE(file_exists(shortcut_path(csidl))) << shortcut_path(csidl);
+
+    RegDeleteKeyA(parent, std::string(130, 'b').c_str());
+    RegCloseKey(parent);
+}
+
+TEST_F(Uninstall, AnotherInstallationsEntriesAndShortcutsAreKept)
+{
+    install(apps_folder);
+    install(other_folder); // the keys and shortcuts now describe this one
+    expect_installation_in_place(other_folder);
+
+    // Started by hand from the first installation's folder.
+    answer_question(std::string(apps_folder) + "\\Brimwave.exe /uninstall", apps_folder, IDYES);
+    ASSERT_TRUE(wait_for_copy());
+    EXPECT_EQ(read_message_box(copy_.box).text, removed_text);
+    EXPECT_EQ(close_copy_report(), 0u);
+    EXPECT_FALSE(folder_exists(apps_folder));
+    expect_installation_in_place(other_folder);
+    EXPECT_EQ(registered_command(), "C:\\Other\\Brimwave\\Brimwave.exe /uninstall");
+}

@@ -1,0 +1,107 @@
+// The command line that starts the temporary copy finishing an uninstall:
+// written by one process, read back by the other.
+#include <gtest/gtest.h>
+#include <string.h>
+#include <string>
+#include "product/app/command_line.h"
+
+TEST(FinishCommand, IsReadBackAsWritten)
+{
+    struct Case {
+        const char *program;
+        uint32_t process_id;
+        const char *folder;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"C:\\users\\me\\Temp\\bwu1A.tmp", 1234, "C:\\Program Files\\Brimwave",
+         "\"C:\\users\\me\\Temp\\bwu1A.tmp\" /finish-uninstall 1234 \"C:\\Program Files\\Brimwave\""},
+        {"C:\\T\\b.tmp", 0, "C:\\", "\"C:\\T\\b.tmp\" /finish-uninstall 0 \"C:\\\""},
+        {"C:\\T\\b.tmp", 0xFFFFFFFFu, "\\\\server\\share\\Brimwave",
+         "\"C:\\T\\b.tmp\" /finish-uninstall 4294967295 \"\\\\server\\share\\Brimwave\""},
+    };
+    for (const Case &c : cases) {
+        char command[128];
+        memset(command, 'S', sizeof command);
+        ASSERT_TRUE(build_finish_command(command, sizeof command, c.program, c.process_id, c.folder))
+            << c.folder;
+        EXPECT_STREQ(command, c.expected);
+        uint32_t process_id = 77;
+        char folder[64];
+        memset(folder, 'S', sizeof folder);
+        ASSERT_TRUE(read_finish_command(command, &process_id, folder, sizeof folder)) << command;
+        EXPECT_EQ(process_id, c.process_id) << command;
+        EXPECT_STREQ(folder, c.folder) << command;
+        // The private switch is not the user's "/uninstall".
+        EXPECT_FALSE(has_switch(command, "/uninstall")) << command;
+        EXPECT_TRUE(has_switch(command, finish_uninstall_switch)) << command;
+    }
+}
+
+TEST(FinishCommand, BuildRefusesWhatCouldNotBeReadBack)
+{
+    struct Case {
+        const char *program, *folder;
+        size_t size;
+    };
+    const Case cases[] = {
+        {"C:\\T\\b.tmp", "C:\\A\"B", 120}, // a quote would end the folder early
+        {"C:\\T\\\"b.tmp", "C:\\A", 120},
+        {"", "C:\\A", 120},
+        {"C:\\T\\b.tmp", "", 120},
+        // 39 characters and the zero need 40 bytes.
+        {"C:\\T\\b.tmp", "C:\\A", 39},
+    };
+    for (const Case &c : cases) {
+        char command[128];
+        memset(command, 'S', sizeof command);
+        EXPECT_FALSE(build_finish_command(command, c.size, c.program, 5, c.folder))
+            << c.program << " " << c.folder << " " << c.size;
+        EXPECT_STREQ(command, "");
+        EXPECT_EQ(command[c.size], 'S') << "nothing written past the buffer";
+    }
+    char command[40];
+    EXPECT_TRUE(build_finish_command(command, sizeof command, "C:\\T\\b.tmp", 5, "C:\\A"));
+    EXPECT_EQ(strlen(command), 39u);
+}
+
+TEST(FinishCommand, ReadRefusesAnythingElse)
+{
+    const char *refused[] = {
+        "",
+        "\"C:\\T\\b.tmp\"",
+        "\"C:\\T\\b.tmp\" /uninstall",
+        "\"C:\\T\\b.tmp\" /finish-uninstall",
+        "\"C:\\T\\b.tmp\" /finish-uninstall 12",
+        "\"C:\\T\\b.tmp\" /finish-uninstall \"C:\\A\"",
+        "\"C:\\T\\b.tmp\" /finish-uninstall 12 C:\\A",           // folder unquoted
+        "\"C:\\T\\b.tmp\" /finish-uninstall 12 \"\"",            // empty folder
+        "\"C:\\T\\b.tmp\" /finish-uninstall 12 \"C:\\A",         // unclosed quote
+        "\"C:\\T\\b.tmp\" /finish-uninstall 12 \"C:\\A\"x",
+        "\"C:\\T\\b.tmp\" /finish-uninstall 12 \"C:\\A\" extra",
+        "\"C:\\T\\b.tmp\" /finish-uninstall -12 \"C:\\A\"",
+        "\"C:\\T\\b.tmp\" /finish-uninstall 1x \"C:\\A\"",
+        "\"C:\\T\\b.tmp\" /finish-uninstall 4294967296 \"C:\\A\"", // past 32 bits
+        "\"C:\\T\\b.tmp\" /finish-uninstall 99999999999999999999 \"C:\\A\"",
+        "\"C:\\T\\b.tmp\" \"C:\\A\" /finish-uninstall 12",
+        "/finish-uninstall 12 \"C:\\A\"", // the switch as the program name
+    };
+    for (const char *command : refused) {
+        uint32_t process_id = 0;
+        char folder[64];
+        EXPECT_FALSE(read_finish_command(command, &process_id, folder, sizeof folder)) << command;
+    }
+    EXPECT_FALSE(read_finish_command(nullptr, nullptr, nullptr, 0));
+}
+
+TEST(FinishCommand, ReadRefusesAFolderThatDoesNotFit)
+{
+    const char command[] = "\"C:\\T\\b.tmp\" /finish-uninstall 12 \"C:\\ABCDE\"";
+    uint32_t process_id = 0;
+    char folder[16];
+    memset(folder, 'S', sizeof folder);
+    EXPECT_FALSE(read_finish_command(command, &process_id, folder, 8)); // 8 characters and the zero
+    EXPECT_EQ(folder[8], 'S') << "nothing written past the given size";
+    EXPECT_TRUE(read_finish_command(command, &process_id, folder, 9));
+    EXPECT_STREQ(folder, "C:\\ABCDE");
+}

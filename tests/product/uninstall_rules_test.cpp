@@ -1,0 +1,133 @@
+// The uninstaller's decisions without Win32: which recorded paths name this
+// installation, which folder it is, and which folders may go.
+#include <gtest/gtest.h>
+#include <string.h>
+#include "product/app/uninstall_rules.h"
+
+TEST(IsSamePath, IgnoresAsciiCaseAndOneTrailingBackslash)
+{
+    struct Case {
+        const char *a, *b;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"C:\\Program Files\\Brimwave\\Brimwave.exe", "C:\\Program Files\\Brimwave\\Brimwave.exe", true},
+        {"c:\\program files\\brimwave\\BRIMWAVE.EXE", "C:\\Program Files\\Brimwave\\Brimwave.exe", true},
+        // ProgramDirectory keeps the destination as typed, "C:\A\" included.
+        {"C:\\A\\", "C:\\A", true},
+        {"C:\\A", "C:\\A\\", true},
+        {"C:\\", "C:\\", true},
+        // Another folder, or one that only begins the same.
+        {"C:\\A", "C:\\AB", false},
+        {"C:\\A\\Brimwave.exe", "C:\\B\\Brimwave.exe", false},
+        {"C:\\Apps\\Brimwave", "C:\\Apps\\Brimwave\\Sub", false},
+        {"C:\\A\\\\", "C:\\A", false}, // only one backslash is dropped
+        {"", "C:\\A", false},
+        {"", "", true},
+        // Letters beyond ASCII compare exactly: "\xC9" is not "\xE9" (E acute).
+        {"C:\\\xC9t\xE9", "C:\\\xC9t\xE9", true},
+        {"C:\\\xC9t\xE9", "C:\\\xE9t\xE9", false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(is_same_path(c.a, c.b), c.expected) << "[" << c.a << "] [" << c.b << "]";
+        EXPECT_EQ(is_same_path(c.b, c.a), c.expected) << "[" << c.b << "] [" << c.a << "]";
+    }
+}
+
+TEST(ProgramFolder, DropsTheFileNameAndItsBackslash)
+{
+    struct Case {
+        const char *path, *expected;
+    };
+    const Case cases[] = {
+        {"C:\\Program Files\\Brimwave\\Brimwave.exe", "C:\\Program Files\\Brimwave"},
+        {"C:\\A\\Brimwave.exe", "C:\\A"},
+        {"C:\\Brimwave.exe", "C:\\"}, // a drive's root keeps its backslash
+        {"\\\\server\\share\\Brimwave.exe", "\\\\server\\share"},
+        {"C:\\A\\B\\", "C:\\A\\B"},
+    };
+    for (const Case &c : cases) {
+        char dest[64];
+        memset(dest, 'S', sizeof dest);
+        EXPECT_TRUE(program_folder(dest, sizeof dest, c.path)) << c.path;
+        EXPECT_STREQ(dest, c.expected) << c.path;
+    }
+}
+
+TEST(ProgramFolder, RefusesAPathWithoutFolderAndOneThatDoesNotFit)
+{
+    char dest[8];
+    const char *refused[] = {"Brimwave.exe", "", "\\Brimwave.exe", "C:\\ABCDEFG\\Brimwave.exe"};
+    for (const char *path : refused) {
+        memset(dest, 'S', sizeof dest);
+        EXPECT_FALSE(program_folder(dest, sizeof dest, path)) << path;
+        EXPECT_STREQ(dest, "") << path;
+    }
+    // Exactly full: seven characters and the zero.
+    memset(dest, 'S', sizeof dest);
+    EXPECT_TRUE(program_folder(dest, sizeof dest, "C:\\ABCD\\Brimwave.exe"));
+    EXPECT_STREQ(dest, "C:\\ABCD");
+    EXPECT_FALSE(program_folder(dest, 0, "C:\\A\\Brimwave.exe"));
+}
+
+TEST(UninstallCommandProgram, ReadsQuotedAndUnquotedCommands)
+{
+    struct Case {
+        const char *command, *expected;
+    };
+    const Case cases[] = {
+        // As this setup program registers it: quoted when the path has a space.
+        {"\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall", "C:\\Program Files\\Brimwave\\Brimwave.exe"},
+        {"C:\\Apps\\Brimwave\\Brimwave.exe /uninstall", "C:\\Apps\\Brimwave\\Brimwave.exe"},
+        // As older setup programs wrote it: never quoted, spaces and all.
+        {"C:\\Program Files\\Brimwave\\Brimwave.exe /uninstall", "C:\\Program Files\\Brimwave\\Brimwave.exe"},
+        {"C:\\Program Files\\Brimwave\\Brimwave.exe  /UNINSTALL  ", "C:\\Program Files\\Brimwave\\Brimwave.exe"},
+        {"  \"C:\\A\\Brimwave.exe\"", "C:\\A\\Brimwave.exe"},
+        // No switch: the whole command.
+        {"C:\\A\\Brimwave.exe", "C:\\A\\Brimwave.exe"},
+        // A word that only ends in the switch is part of the path.
+        {"C:\\A\\x/uninstall", "C:\\A\\x/uninstall"},
+    };
+    for (const Case &c : cases) {
+        char dest[64];
+        memset(dest, 'S', sizeof dest);
+        EXPECT_TRUE(uninstall_command_program(dest, sizeof dest, c.command)) << c.command;
+        EXPECT_STREQ(dest, c.expected) << c.command;
+    }
+}
+
+TEST(UninstallCommandProgram, RefusesWhatNamesNoProgram)
+{
+    const char *refused[] = {
+        "", "   ", "\"\" /uninstall", "\"C:\\A\\Brimwave.exe /uninstall",
+        "C:\\A-very-long-folder-name-indeed\\Brimwave.exe /uninstall",
+    };
+    for (const char *command : refused) {
+        char dest[32];
+        memset(dest, 'S', sizeof dest);
+        EXPECT_FALSE(uninstall_command_program(dest, sizeof dest, command)) << command;
+        EXPECT_STREQ(dest, "") << command;
+    }
+}
+
+TEST(IsRemovableFolder, NeverARoot)
+{
+    struct Case {
+        const char *folder;
+        bool expected;
+    };
+    const Case cases[] = {
+        {"C:\\Program Files\\Brimwave", true},
+        {"C:\\A\\", true},
+        {"\\\\server\\share\\Brimwave", true},
+        {"C:\\", false},
+        {"C:", false},
+        {"\\\\server\\share", false},
+        {"\\\\server\\share\\", false},
+        {"\\\\server", false},
+        {"\\", false},
+        {"", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(is_removable_folder(c.folder), c.expected) << c.folder;
+}
