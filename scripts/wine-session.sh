@@ -38,6 +38,8 @@ mkdir -p "$HOME"
 
 stop_server() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
 trap stop_server EXIT
+# Interrupted or stopped: still stop the server this session started.
+trap 'exit 130' INT TERM
 
 "$WINE" wineboot -i </dev/null >/dev/null 2>&1
 # Without a window manager, managed windows make closing a dialog block.
