@@ -11,53 +11,6 @@ const char companion_log[] = "C:\\bladeenc.log";
 const char installed_prompt[] = "Brimwave has been successfully installed!\r\nWould you like to run now?";
 const char updated_prompt[] = "Brimwave has been successfully updated!\r\nWould you like to run now?";
 
-std::string special_folder(int csidl)
-{
-    char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, csidl, TRUE);
-    return path;
-}
-
-std::string shortcut_path(int csidl)
-{
-    return special_folder(csidl) + "\\Brimwave.lnk";
-}
-
-struct Shortcut {
-    bool loaded = false;
-    std::string target, folder, description;
-};
-
-Shortcut read_shortcut(const std::string &path)
-{
-    Shortcut result;
-    IShellLinkA *link = nullptr;
-    IPersistFile *file = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void **>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) &&
-        SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[MAX_PATH];
-        strcpy(text, "<unset>");
-        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-        result.target = text;
-        strcpy(text, "<unset>");
-        link->GetWorkingDirectory(text, MAX_PATH);
-        result.folder = text;
-        strcpy(text, "<unset>");
-        link->GetDescription(text, MAX_PATH);
-        result.description = text;
-        result.loaded = true;
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    return result;
-}
-
 std::string read_text_value(HKEY root, const char *key, const char *name, DWORD *type)
 {
     std::vector<unsigned char> data;
@@ -88,21 +41,6 @@ protected:
         close_product_windows();
         CoUninitialize();
     }
-    static void close_product_windows()
-    {
-        for (HWND window; (window = FindWindowA("Brimwave", nullptr));) {
-            DWORD process_id = 0;
-            GetWindowThreadProcessId(window, &process_id);
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id);
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            if (process) {
-                if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0)
-                    TerminateProcess(process, 1);
-                CloseHandle(process);
-            }
-        }
-    }
-
     // Goes through licence and destination (typing folder unless empty) and
     // waits for the final prompt; its text.
     std::string install(const std::string &folder = "")

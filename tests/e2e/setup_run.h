@@ -36,6 +36,17 @@ protected:
     ChildProcess setup_;
 };
 
+// The shortcut file "Brimwave.lnk" in a shell folder.
+std::string shortcut_path(int csidl);
+struct Shortcut {
+    bool loaded = false;
+    std::string target, folder, description;
+};
+// A shortcut read back through IShellLinkA (COM must be initialised).
+Shortcut read_shortcut(const std::string &path);
+// Closes every Brimwave window and waits for its process to end.
+void close_product_windows();
+
 std::string file_contents(const std::string &path);
 // Both files exist and hold the same bytes; the failure says how they differ.
 ::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);

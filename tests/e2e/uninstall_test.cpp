@@ -23,36 +23,13 @@ std::string question_for(const std::string &folder)
     return "Remove Brimwave and all of its components?\r\n\r\nFolder: " + folder;
 }
 
-std::string shortcut_path(int csidl)
-{
-    char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, csidl, TRUE);
-    return std::string(path) + "\\Brimwave.lnk";
-}
-
 const int shortcut_folders[] = {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY};
 
 // The target a shortcut file holds, or "<unreadable>".
 std::string shortcut_target(const std::string &path)
 {
-    std::string target = "<unreadable>";
-    IShellLinkA *link = nullptr;
-    IPersistFile *file = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void **>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) &&
-        SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[MAX_PATH] = "<unset>";
-        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-        target = text;
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    return target;
+    Shortcut shortcut = read_shortcut(path);
+    return shortcut.loaded ? shortcut.target : "<unreadable>";
 }
 
 std::string read_text_value(HKEY root, const char *key, const char *name)
@@ -161,21 +138,6 @@ protected:
         close_product_windows();
         CoUninitialize();
     }
-    static void close_product_windows()
-    {
-        for (HWND window; (window = FindWindowA("Brimwave", nullptr));) {
-            DWORD process_id = 0;
-            GetWindowThreadProcessId(window, &process_id);
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id);
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            if (process) {
-                if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0)
-                    TerminateProcess(process, 1);
-                CloseHandle(process);
-            }
-        }
-    }
-
     // A whole installation by SETUP.EXE into folder (the proposed one when
     // empty), leaving the final prompt with No.
     void install(const std::string &folder = "")
