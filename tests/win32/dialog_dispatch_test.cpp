@@ -48,17 +48,23 @@ TEST(DialogDispatch, ListedMessagesGetTheirFixedResults)
     }
 }
 
+namespace {
+HWND seen_window;
+WPARAM seen_wparam;
+LPARAM seen_lparam;
+
+INT_PTR CALLBACK remembering_procedure(HWND window, UINT, WPARAM wparam, LPARAM lparam)
+{
+    seen_window = window;
+    seen_wparam = wparam;
+    seen_lparam = lparam;
+    return 0;
+}
+} // namespace
+
 TEST(DialogDispatch, ArgumentsReachTheProcedureUnchanged)
 {
-    static HWND seen_window;
-    static WPARAM seen_wparam;
-    static LPARAM seen_lparam;
-    current_dialog_procedure = [](HWND window, UINT, WPARAM wparam, LPARAM lparam) -> INT_PTR {
-        seen_window = window;
-        seen_wparam = wparam;
-        seen_lparam = lparam;
-        return 0;
-    };
+    current_dialog_procedure = remembering_procedure;
     HWND window = reinterpret_cast<HWND>(0x1234);
     shared_dialog_procedure(window, WM_COMMAND, 0xABCD0001, 0x5678);
     EXPECT_EQ(seen_window, window);
