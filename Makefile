@@ -5,11 +5,14 @@ SHELL := /bin/bash
 ROOT := $(CURDIR)
 BUILD := $(ROOT)/build
 JOBS ?= 2
-# The Windows architecture the tests run under (see scripts/test-arch.sh).
-TEST_ARCH := $(shell scripts/test-arch.sh 2>/dev/null || echo i686)
-TEST_BUILD := $(BUILD)/test-$(TEST_ARCH)
+# One Windows build tree, 32-bit as shipped: the medium and the test programs.
+WIN_BUILD := $(BUILD)/win32
+MEDIUM := $(BUILD)/medium
+# The tests that also run in a 32-bit prefix, where nothing is redirected.
+WIN32_PREFIX_TESTS := Win32sIsRefused|FreshInstallWithTheDefaults|YesRemovesEverything
 
-.PHONY: all deps tools medium native test-build test test-host test-windows compile-i686-tests run clean
+.PHONY: all deps tools configure medium native test-build test test-host test-windows \
+        test-win32-prefix i386-check run clean
 
 all: medium
 
@@ -22,46 +25,47 @@ tools: deps
 	  cmake -S tools -B $(BUILD)/tools -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMWAVE_TESTS=OFF >/dev/null && \
 	  cmake --build $(BUILD)/tools -j $(JOBS); fi
 
+configure: tools
+	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(MEDIUM) -DSZDD_TOOL=$(BUILD)/tools/szdd >/dev/null
+
 # The distribution medium as it ships: 32-bit SETUP.EXE and its companions.
-medium: tools
-	cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(BUILD)/medium -DSZDD_TOOL=$(BUILD)/tools/szdd >/dev/null
-	cmake --build $(BUILD)/win32 -j $(JOBS) --target medium_files
-	@ls -l $(BUILD)/medium
+medium: configure
+	cmake --build $(WIN_BUILD) -j $(JOBS) --target medium_files
+	@ls -l $(MEDIUM)
 
 # Pure code and build tools under AddressSanitizer and UBSan.
 native: deps
 	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 	cmake --build $(BUILD)/native -j $(JOBS)
 
-# Everything Windows, with its tests, for the architecture Wine can run here.
+# The Windows test programs, in the tree that builds the medium.
 test-build: medium
-	cmake -S . -B $(TEST_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$(TEST_ARCH).cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(TEST_BUILD)/medium -DSZDD_TOOL=$(BUILD)/tools/szdd >/dev/null
-	cmake --build $(TEST_BUILD) -j $(JOBS)
+	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 test-host: native medium
 	cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS) -E '^fuzz'
 
-test-windows: test-build
-	@echo "Windows tests: $(TEST_ARCH) programs under Wine"
-	WINE_ARCH=$(TEST_ARCH) WINE_DRIVES="d=$(TEST_BUILD)/medium e=$(TEST_BUILD)/medium-large" \
-	  scripts/wine-session.sh $(TEST_BUILD)/wine -- \
-	  bash -c 'cd $(TEST_BUILD) && ctest --output-on-failure'
+# Says how 32-bit programs run here, or stops at once when they cannot.
+i386-check: deps
+	@scripts/run-i386.sh --check
 
-# Where the tests run as x86_64, the 32-bit test programs are still built, so
-# that the shipped architecture's code and tests at least compile.
-compile-i686-tests: medium
-	@if [ "$(TEST_ARCH)" != i686 ]; then \
-	  echo "Compiling the i686 tests (this machine runs them as x86_64)"; \
-	  cmake -S . -B $(BUILD)/test-i686 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	    -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(BUILD)/test-i686/medium -DSZDD_TOOL=$(BUILD)/tools/szdd >/dev/null && \
-	  cmake --build $(BUILD)/test-i686 -j $(JOBS); fi
+# Everything in a 64-bit prefix, as on 64-bit Windows (WoW64).
+test-windows: i386-check test-build
+	WINE_ARCH=win64 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large" \
+	  scripts/wine-session.sh $(WIN_BUILD)/wine64 -- \
+	  bash -c 'cd $(WIN_BUILD) && ctest --output-on-failure'
 
-test: test-host test-windows compile-i686-tests
+# A few in a 32-bit prefix, the layout of 32-bit Windows.
+test-win32-prefix: i386-check test-build
+	WINE_ARCH=win32 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large" \
+	  scripts/wine-session.sh $(WIN_BUILD)/wine32 -- \
+	  bash -c "cd $(WIN_BUILD) && ctest --output-on-failure -R '$(WIN32_PREFIX_TESTS)'"
 
-run: medium
-	scripts/run-setup.sh $(BUILD)/medium $(BUILD)/run
+test: test-host test-windows test-win32-prefix
+
+run: medium i386-check
+	scripts/run-setup.sh $(MEDIUM) $(BUILD)/run
 
 clean:
 	rm -rf $(BUILD)

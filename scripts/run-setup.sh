@@ -9,15 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 medium=$(realpath "$1")
 work=$(realpath -m "$2")
 
-arch=$("$root/scripts/test-arch.sh")
-if [ "$arch" = x86_64 ]; then
-    # This kernel runs no 32-bit code, so Wine cannot start the 32-bit
-    # SETUP.EXE; the 64-bit build of the same sources stands in for it.
-    echo "run-setup: this machine cannot run 32-bit programs; using the x86_64 build of the medium"
-    make -C "$root" --no-print-directory test-build >/dev/null
-    medium="$root/build/test-x86_64/medium"
-fi
-export WINE_ARCH=$arch WINE_DRIVES="d=$medium"
+# A 64-bit prefix, as on the 64-bit Windows most users have.
+export WINE_ARCH=win64 WINE_DRIVES="d=$medium"
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "run-setup: starting D:\\SETUP.EXE on $DISPLAY (prefix in $work)"
@@ -27,5 +20,5 @@ fi
 
 echo "run-setup: no display; walking the default installation under Xvfb (prefix in $work)"
 make -C "$root" --no-print-directory test-build >/dev/null
-walker="$root/build/test-$arch/tests/e2e/walk_setup.exe"
+walker="$root/build/win32/tests/e2e/walk_setup.exe"
 exec "$root/scripts/wine-session.sh" "$work" -- "$root/scripts/walk-setup.sh" "$walker" "$work"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Prints the Windows architecture the tests run: i686 where the kernel runs
-# 32-bit x86 code (so 32-bit Wine works), x86_64 where it does not (some
-# virtual machines refuse i386 programs: "Exec format error").
+# Probes whether this kernel runs 32-bit x86 programs: prints i686 where it
+# does, x86_64 where it does not (some virtual machines refuse i386 programs:
+# "Exec format error"; scripts/run-i386.sh then brings in qemu-i386).
 set -euo pipefail
 probe=$(mktemp)
 trap 'rm -f "$probe"' EXIT

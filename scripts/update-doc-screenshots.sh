@@ -3,11 +3,10 @@
 # the end-to-end tests, which save them while they drive SETUP.EXE.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-arch=$("$root/scripts/test-arch.sh")
-build="$root/build/test-$arch"
+build="$root/build/win32"
 make -C "$root" --no-print-directory test-build >/dev/null
 rm -f "$build"/screenshots/*.bmp
-WINE_ARCH=$arch WINE_DRIVES="d=$build/medium e=$build/medium-large" \
+WINE_ARCH=win64 WINE_DRIVES="d=$root/build/medium e=$build/medium-large" \
     "$root/scripts/wine-session.sh" "$build/wine-docs" -- \
     bash -c "cd '$build' && ctest -R 'LicenceShows|EachModeHas|InvalidDestinationIsExplained|FreshInstallWithTheDefaults|YesStops|BrowsingAppends' >/dev/null"
 mkdir -p "$root/docs/screenshots"

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Runs a command inside a fresh, isolated 32-bit Wine prefix under a virtual
-# display, then stops the Wine server it started.
+# Runs a command inside a fresh, isolated Wine prefix under a virtual
+# display, then stops the Wine server it started. The programs are 32-bit;
+# where the kernel runs no 32-bit code, everything runs inside the private
+# qemu namespace of scripts/run-i386.sh.
 #   scripts/wine-session.sh DIR [--display] -- COMMAND...
 # DIR holds the prefix (DIR/prefix) and a scratch home (DIR/home): Wine links
 # the prefix's Desktop and other user folders to $HOME, so the user's own home
 # is never touched. Drive letters are mapped from WINE_DRIVES, a list of
 # LETTER=PATH pairs (for example "d=build/medium e=build/test-medium").
 # With --display an existing DISPLAY is used instead of Xvfb. WINE_ARCH
-# (i686, the default, or x86_64) chooses a 32-bit or a 64-bit prefix.
+# chooses the prefix: win64 (the default; 32-bit programs meet WoW64, as on
+# 64-bit Windows) or win32 (the layout of 32-bit Windows).
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+[ -n "${BRIMWAVE_I386:-}" ] || exec "$here/run-i386.sh" -- "$0" "$@"
 
 dir=$(realpath -m "$1"); shift
 use_display=no
@@ -24,13 +29,20 @@ elif [ -z "${WINE_SESSION_XVFB:-}" ]; then
 fi
 
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
-if [ "${WINE_ARCH:-i686}" = x86_64 ]; then
-    # The 64-bit loader itself: Debian's "wine" starts the 32-bit one.
+case "${WINE_ARCH:-win64}" in
+win64)
+    # The 64-bit loader itself, natively: Debian's "wine" starts the 32-bit
+    # one first. It starts the 32-bit loader beside it for 32-bit programs.
     export WINEARCH=win64 WINE=/usr/lib/wine/wine64
-    export WINELOADER=$WINE
-else
-    export WINEARCH=win32 WINE=wine
-fi
+    export WINELOADER=$WINE ;;
+win32)
+    export WINEARCH=win32 WINE=/usr/lib/wine/wine
+    export WINELOADER=$WINE ;;
+*)
+    echo "wine-session: WINE_ARCH must be win64 or win32, not $WINE_ARCH" >&2
+    exit 1 ;;
+esac
+echo "wine-session: $WINEARCH prefix; i686 programs run $BRIMWAVE_I386"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export HOME="$dir/home"
 rm -rf "$WINEPREFIX" "$HOME"

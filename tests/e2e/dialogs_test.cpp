@@ -73,7 +73,7 @@ TEST_F(Dialogs, DecliningTheLicenceEndsWithoutWritingAnything)
         way.decline(licence);
         EXPECT_EQ(wait_for_exit(), 0u);
         EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
-        EXPECT_FALSE(folder_exists("C:\\Program Files\\Brimwave"));
+        EXPECT_FALSE(folder_exists(default_destination()));
         setup_.~ChildProcess();
         new (&setup_) ChildProcess();
     }
@@ -87,9 +87,9 @@ TEST_F(Dialogs, EachModeHasItsWordingAndEditability)
         DWORD version;
         const char *description, *button;
         bool locked;
-        const char *folder;
+        std::string folder;
     } modes[] = {
-        {"fresh", false, 0, install_text, "&I n s t a l l", false, "C:\\Program Files\\Brimwave"},
+        {"fresh", false, 0, install_text, "&I n s t a l l", false, default_destination()},
         {"reinstall", true, 100, install_text, "&I n s t a l l", false, "C:\\Old\\"},
         {"update", true, 99, update_text, "&U p d a t e", true, "C:\\Old\\"},
         {"newer", true, 101, newer_text, "&I n s t a l l", true, "C:\\Old\\"},

@@ -6,7 +6,7 @@
 #include "tests/e2e/setup_run.h"
 
 namespace {
-const char default_folder[] = "C:\\Program Files\\Brimwave";
+const std::string default_folder = default_destination();
 const char companion_log[] = "C:\\bladeenc.log";
 const char installed_prompt[] = "Brimwave has been successfully installed!\r\nWould you like to run now?";
 const char updated_prompt[] = "Brimwave has been successfully updated!\r\nWould you like to run now?";
@@ -108,12 +108,19 @@ TEST_F(Install, FreshInstallWithTheDefaults)
     expect_installed_in(default_folder, default_folder);
     DWORD type = 0;
     EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString", &type),
-              std::string("\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall") + '\0');
+              "\"" + default_folder + "\\Brimwave.exe\" /uninstall" + '\0');
+    // On 64-bit Windows a 32-bit installer's entry lives in the 32-bit view only.
+    HKEY native_view = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstall_key, 0, KEY_READ | KEY_WOW64_64KEY,
+                            &native_view) == ERROR_SUCCESS,
+              !running_wow64());
+    if (native_view)
+        RegCloseKey(native_view);
 
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) {
         Shortcut shortcut = read_shortcut(shortcut_path(csidl));
         ASSERT_TRUE(shortcut.loaded) << shortcut_path(csidl);
-        EXPECT_EQ(shortcut.target, "C:\\Program Files\\Brimwave\\Brimwave.exe");
+        EXPECT_EQ(shortcut.target, default_folder + "\\Brimwave.exe");
         EXPECT_EQ(shortcut.folder, default_folder);
         EXPECT_EQ(shortcut.description, "Brimwave");
     }
@@ -233,7 +240,7 @@ TEST_F(Install, AMediumWithoutTheCompanionInstallsAllTheSame)
     EXPECT_EQ(install(), installed_prompt);
     answer(IDNO);
     EXPECT_EQ(companion_lines(), "");
-    EXPECT_TRUE(file_exists(std::string(default_folder) + "\\Brimwave.exe"));
+    EXPECT_TRUE(file_exists(default_folder + "\\Brimwave.exe"));
     EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString"));
 }
 

@@ -11,7 +11,7 @@ void SetupRun::SetUp()
 {
     delete_key_tree(HKEY_CURRENT_USER, product_key);
     delete_key_tree(HKEY_LOCAL_MACHINE, uninstall_key);
-    remove_tree("C:\\Program Files\\Brimwave");
+    remove_tree(default_destination());
 }
 
 void SetupRun::TearDown()
@@ -21,8 +21,32 @@ void SetupRun::TearDown()
 
 void SetupRun::start(const std::string &command_line, const char *folder, const char *program)
 {
-    ASSERT_TRUE(start_process(command_line, folder, &setup_, program))
+    ASSERT_TRUE(start_process(command_line, folder, &setup_, program, true))
         << "cannot start " << command_line << ": error " << GetLastError();
+    expect_shipped_image(setup_);
+    resume_process(&setup_);
+}
+
+void expect_shipped_image(const ChildProcess &process)
+{
+    char image[MAX_PATH];
+    DWORD size = sizeof image;
+    ASSERT_TRUE(QueryFullProcessImageNameA(process.handle, 0, image, &size));
+    // Drive E: holds the large-payload test medium, made from the shipped
+    // SETUP.EXE with other payload resources; every other SETUP.EXE is the
+    // shipped one or a copy of it.
+    if (toupper(static_cast<unsigned char>(image[0])) != 'E') {
+        EXPECT_TRUE(same_contents(image, SHIPPED_SETUP));
+    }
+    // The test programs are 32-bit too: in a 64-bit prefix both run under
+    // WoW64, in a 32-bit one neither does.
+    BOOL program_wow64 = FALSE, own_wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(process.handle, &program_wow64));
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &own_wow64));
+    if (const char *prefix = getenv("WINEARCH")) {
+        EXPECT_EQ(own_wow64 != FALSE, strcmp(prefix, "win64") == 0) << "WINEARCH=" << prefix;
+    }
+    EXPECT_EQ(program_wow64 != FALSE, own_wow64 != FALSE) << image;
 }
 
 HWND SetupRun::wait_for_dialog(const char *title, int control_id, DWORD timeout_ms)

@@ -36,6 +36,11 @@ protected:
     ChildProcess setup_;
 };
 
+// The image of a just started, suspended SETUP.EXE is the shipped one (but on
+// the test medium E:), and it runs under WoW64 exactly when the prefix is
+// 64-bit.
+void expect_shipped_image(const ChildProcess &process);
+
 // The shortcut file "Brimwave.lnk" in a shell folder.
 std::string shortcut_path(int csidl);
 struct Shortcut {

@@ -9,7 +9,7 @@
 #include "tests/e2e/setup_run.h"
 
 namespace {
-const char default_folder[] = "C:\\Program Files\\Brimwave";
+const std::string default_folder = default_destination();
 const char apps_folder[] = "C:\\Apps\\Brimwave";
 const char other_folder[] = "C:\\Other\\Brimwave";
 const char install_text[] =
@@ -293,12 +293,12 @@ TEST_F(Uninstall, YesRemovesEverythingAndTheNextSetupRunsFresh)
     install();
     std::string command = registered_command();
     // The default folder has a space: Windows must be given a quoted path.
-    ASSERT_EQ(command, "\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall");
+    ASSERT_EQ(command, "\"" + default_folder + "\\Brimwave.exe\" /uninstall");
     expect_installation_in_place(default_folder);
 
     uninstall_completely(default_folder);
     // Only what Brimwave installed went: the parent folder stays.
-    EXPECT_TRUE(folder_exists("C:\\Program Files"));
+    EXPECT_TRUE(folder_exists(default_folder.substr(0, default_folder.rfind('\\'))));
 
     // A restart carries out the pending delete of the copy.
     ASSERT_TRUE(file_exists(copy_.path)) << copy_.path;
@@ -338,7 +338,7 @@ TEST_F(Uninstall, NoChangesNothing)
     EnumWindows(find_brimwave_box, reinterpret_cast<LPARAM>(&search));
     EXPECT_EQ(search.found, nullptr) << "nothing goes on after No";
     expect_installation_in_place(default_folder);
-    EXPECT_EQ(registered_command(), "\"C:\\Program Files\\Brimwave\\Brimwave.exe\" /uninstall");
+    EXPECT_EQ(registered_command(), "\"" + default_folder + "\\Brimwave.exe\" /uninstall");
 }
 
 TEST_F(Uninstall, TheUsersOwnFilesAndTheirFolderAreKept)
@@ -373,8 +373,8 @@ TEST_F(Uninstall, TheUsersOwnFilesAndTheirFolderAreKept)
 TEST_F(Uninstall, ARunningBrimwaveStopsIt)
 {
     install();
-    const std::string program = std::string(default_folder) + "\\Brimwave.exe";
-    ASSERT_TRUE(start_process("\"" + program + "\"", default_folder, &product_));
+    const std::string program = default_folder + "\\Brimwave.exe";
+    ASSERT_TRUE(start_process("\"" + program + "\"", default_folder.c_str(), &product_));
     HWND window = nullptr;
     for (int i = 0; i < 100 && !window; i++, Sleep(100))
         window = FindWindowA("Brimwave", nullptr);

@@ -142,9 +142,9 @@ int main(int argc, char **argv)
 
     CoInitialize(nullptr);
     printf("\nFiles:\n");
-    print_file("C:\\Program Files\\Brimwave\\Brimwave.exe");
-    print_file("C:\\Program Files\\Brimwave\\Brimwave.chm");
-    print_file("C:\\Program Files\\Brimwave\\tempfile.tmp");
+    const std::string folder = default_destination();
+    for (const char *name : {"Brimwave.exe", "Brimwave.chm", "tempfile.tmp"})
+        print_file((folder + "\\" + name).c_str());
     printf("Registry:\n");
     print_values(HKEY_CURRENT_USER, "HKCU", "Software\\Brimwave");
     print_values(HKEY_LOCAL_MACHINE, "HKLM",

@@ -1,27 +1,42 @@
 #include "tests/support/win32_test_support.h"
+#include <shlobj.h>
 #include <stdio.h>
 
 ChildProcess::~ChildProcess()
 {
     if (handle)
         CloseHandle(handle);
+    if (thread)
+        CloseHandle(thread);
 }
 
 bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
-                   const char *program)
+                   const char *program, bool suspended)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::vector<char> line(command_line.begin(), command_line.end());
     line.push_back(0);
-    if (!CreateProcessA(program, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                        &startup, &info))
+    if (!CreateProcessA(program, line.data(), nullptr, nullptr, FALSE,
+                        suspended ? CREATE_SUSPENDED : 0, nullptr, folder, &startup, &info))
         return false;
-    CloseHandle(info.hThread);
+    if (suspended)
+        child->thread = info.hThread;
+    else
+        CloseHandle(info.hThread);
     child->handle = info.hProcess;
     child->id = info.dwProcessId;
     return true;
+}
+
+void resume_process(ChildProcess *child)
+{
+    if (child->thread) {
+        ResumeThread(child->thread);
+        CloseHandle(child->thread);
+        child->thread = nullptr;
+    }
 }
 
 DWORD wait_for_exit(const ChildProcess &child, DWORD timeout_ms)
@@ -253,6 +268,24 @@ bool key_exists(HKEY root, const char *key)
         return false;
     RegCloseKey(handle);
     return true;
+}
+
+std::string program_files_folder()
+{
+    char path[MAX_PATH] = "<no Program Files folder>";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string default_destination()
+{
+    return program_files_folder() + "\\Brimwave";
+}
+
+bool running_wow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 bool save_screenshot(const std::string &path)

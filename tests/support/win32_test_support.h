@@ -8,14 +8,17 @@
 
 struct ChildProcess {
     HANDLE handle = nullptr;
+    HANDLE thread = nullptr; // kept while the process is suspended
     DWORD id = 0;
     ~ChildProcess();
 };
 
 // Starts command_line with folder as working folder (nullptr: ours). program
-// names the file to run when the command line alone does not.
+// names the file to run when the command line alone does not. A suspended
+// process runs once resume_process is called.
 bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
-                   const char *program = nullptr);
+                   const char *program = nullptr, bool suspended = false);
+void resume_process(ChildProcess *child);
 // The exit code, or STILL_ACTIVE when it did not end within timeout_ms.
 DWORD wait_for_exit(const ChildProcess &child, DWORD timeout_ms);
 void kill_process(const ChildProcess &child);
@@ -48,6 +51,13 @@ bool read_value(HKEY root, const char *key, const char *name, DWORD *type,
                 std::vector<unsigned char> *data);
 bool value_exists(HKEY root, const char *key, const char *name);
 bool key_exists(HKEY root, const char *key);
+// The shell's Program Files folder for this process. Test programs are 32-bit
+// like SETUP.EXE, so on 64-bit Windows both get "C:\Program Files (x86)".
+std::string program_files_folder();
+// Where a fresh installation goes by default.
+std::string default_destination();
+// This 32-bit process runs on 64-bit Windows (a 64-bit Wine prefix).
+bool running_wow64();
 
 // Saves the whole screen as a 24-bit BMP file; false when it cannot.
 bool save_screenshot(const std::string &path);

@@ -114,7 +114,7 @@ TEST_F(DefaultDestination, FreshInstallationsUseProgramFilesOrTheWindowsDrive)
     ASSERT_GT(GetWindowsDirectoryA(windows, sizeof windows), 2u);
     const std::string windows_rule = std::string(windows, 2) + "\\Program Files\\Brimwave";
 
-    EXPECT_EQ(fresh_destination(), "C:\\Program Files\\Brimwave");
+    EXPECT_EQ(fresh_destination(), default_destination());
 
     set_program_files(REG_SZ, std::string("E:\\Apps\\\0", 9));
     EXPECT_EQ(fresh_destination(), "E:\\Apps\\Brimwave");

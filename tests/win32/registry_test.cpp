@@ -111,7 +111,8 @@ TEST_F(Registry, AnyRootRoutinesUseTheGivenRootAndFullPath)
     ASSERT_TRUE(query_registry_value("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir",
                                      program_files, sizeof program_files, HKEY_LOCAL_MACHINE,
                                      &size));
-    EXPECT_STREQ(program_files, "C:\\Program Files");
+    // On 64-bit Windows a 32-bit program reads the 32-bit view.
+    EXPECT_STREQ(program_files, running_wow64() ? "C:\\Program Files (x86)" : "C:\\Program Files");
 }
 
 TEST_F(Registry, RefusesPathsWithoutSplitPointOrTooLong)
