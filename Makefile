@@ -12,7 +12,7 @@ MEDIUM := $(BUILD)/medium
 WIN32_PREFIX_TESTS := Win32sIsRefused|FreshInstallWithTheDefaults|YesRemovesEverything
 
 .PHONY: all deps tools configure medium native test-build test test-host test-windows \
-        test-win32-prefix i386-check run clean
+        test-win32-prefix test-reproducible test-signing i386-check sign run clean
 
 all: medium
 
@@ -33,6 +33,7 @@ configure: tools
 medium: configure
 	cmake --build $(WIN_BUILD) -j $(JOBS) --target medium_files
 	@ls -l $(MEDIUM)
+	@/usr/bin/python3 scripts/setup-size.py $(MEDIUM)/SETUP.EXE
 
 # Pure code and build tools under AddressSanitizer and UBSan.
 native: deps
@@ -62,7 +63,20 @@ test-win32-prefix: i386-check test-build
 	  scripts/wine-session.sh $(WIN_BUILD)/wine32 -- \
 	  bash -c "cd $(WIN_BUILD) && ctest --output-on-failure -R '$(WIN32_PREFIX_TESTS)'"
 
-test: test-host test-windows test-win32-prefix
+# A second build elsewhere, later and in another time zone, gives the same bytes.
+test-reproducible: medium
+	scripts/check-reproducible.sh
+
+# Signing with a throw-away certificate, and an installation from the result.
+test-signing: i386-check test-build
+	scripts/test-signing.sh $(MEDIUM) $(BUILD)/signing-test
+
+test: test-host test-reproducible test-signing test-windows test-win32-prefix
+
+# Signs build/medium/SETUP.EXE into build/medium-signed/ with the release
+# engineer's SIGN_CERT and SIGN_KEY (optional SIGN_PASS_FILE, SIGN_TIMESTAMP_URL).
+sign: medium
+	scripts/sign-medium.sh $(MEDIUM) $(BUILD)/medium-signed
 
 run: medium i386-check
 	scripts/run-setup.sh $(MEDIUM) $(BUILD)/run

@@ -2,15 +2,38 @@
 enable_language(RC)
 set(MEDIUM_DIR ${CMAKE_SOURCE_DIR}/build/medium CACHE PATH "Folder of the distribution medium")
 
+# Dates in the shipped files come from the commit, so that two builds of one
+# commit give the same bytes wherever and whenever they run.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(source_date_epoch $ENV{SOURCE_DATE_EPOCH})
+else()
+    execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
+                    OUTPUT_VARIABLE source_date_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
+                    RESULT_VARIABLE git_failed ERROR_QUIET)
+    if(git_failed OR NOT source_date_epoch)
+        set(source_date_epoch 1735689600) # outside git: 2025-01-01
+    endif()
+endif()
+set(BRIMWAVE_SOURCE_DATE_EPOCH ${source_date_epoch} CACHE STRING "Date of the shipped files" FORCE)
+# ld takes the PE time stamp from the environment; as part of the link
+# command, a new commit's date also relinks.
+set(SHIPPED_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${BRIMWAVE_SOURCE_DATE_EPOCH})
+
 # Small and self-contained: no exceptions or RTTI, unused code dropped, the
 # GCC and C++ runtimes linked in so that only Windows' own DLLs are imported.
+# No loop is turned into a call of the C runtime's strlen or memset (SETUP.EXE
+# has none), and no build folder is written into the files.
 add_library(setup_code_options INTERFACE)
 target_compile_options(setup_code_options INTERFACE
     $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-                                   -ffunction-sections -fdata-sections>)
+                                   -ffunction-sections -fdata-sections
+                                   -fno-tree-loop-distribute-patterns
+                                   -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+                                   -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
 target_link_libraries(setup_code_options INTERFACE project_warnings)
 target_link_options(setup_code_options INTERFACE -static -static-libgcc -static-libstdc++)
-target_link_libraries(setup_rules PRIVATE setup_code_options)
+# fit_size divides 64-bit numbers: libgcc's helper, also where no C runtime is.
+target_link_libraries(setup_rules PRIVATE setup_code_options INTERFACE gcc)
 
 # Everything of the setup program but its entry point, so tests can link it.
 add_library(setup_core STATIC
@@ -25,8 +48,18 @@ add_library(setup_core STATIC
     ui/setup_dialogs.cpp
     ui/licence_text.cpp)
 target_include_directories(setup_core PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(setup_core PUBLIC setup_rules comctl32 lz32 shell32 ole32 uuid
-                      PRIVATE setup_code_options)
+# The shell's folder functions under their plain names (services/shell_folders.h).
+set(SHELL32_PLAIN ${CMAKE_CURRENT_BINARY_DIR}/libshell32_plain.a)
+add_custom_command(
+    OUTPUT ${SHELL32_PLAIN}
+    COMMAND ${CMAKE_DLLTOOL} -k -d ${CMAKE_CURRENT_SOURCE_DIR}/services/shell32_plain.def
+            -l ${SHELL32_PLAIN}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/services/shell32_plain.def
+    VERBATIM)
+add_custom_target(shell32_plain DEPENDS ${SHELL32_PLAIN})
+add_dependencies(setup_core shell32_plain)
+target_link_libraries(setup_core PUBLIC setup_rules ${SHELL32_PLAIN} comctl32 lz32 shell32 ole32
+                      uuid PRIVATE setup_code_options)
 
 # Everything that goes on the distribution medium.
 add_custom_target(medium_files ALL)
@@ -37,11 +70,17 @@ add_subdirectory(product)
 add_subdirectory(payload)
 
 set(SETUP_RC ${CMAKE_CURRENT_SOURCE_DIR}/ui/resources/setup.rc)
-add_executable(setup WIN32 driver/main.cpp ${SETUP_RC})
+add_executable(setup WIN32 driver/main.cpp driver/entry.cpp ${SETUP_RC})
+# No C runtime: Windows starts driver/entry.cpp, and only Windows' DLLs and
+# libgcc's helpers (64-bit division, stack probes) are linked.
+# (CMake adds the system DLLs' import libraries after the project's, so LZ32's
+# functions come from lz32.dll, not from the NT kernel32 that has them too.)
 target_link_libraries(setup PRIVATE setup_core setup_code_options)
-target_link_options(setup PRIVATE -s -Wl,--gc-sections)
+target_link_options(setup PRIVATE -s -Wl,--gc-sections -nostdlib -Wl,--entry=_setup_entry
+                    -Wl,-T,${CMAKE_CURRENT_SOURCE_DIR}/driver/no_unwind_tables.ld)
 set_target_properties(setup PROPERTIES OUTPUT_NAME SETUP SUFFIX .EXE
-                      RUNTIME_OUTPUT_DIRECTORY ${MEDIUM_DIR})
+                      RUNTIME_OUTPUT_DIRECTORY ${MEDIUM_DIR}
+                      CXX_LINKER_LAUNCHER "${SHIPPED_LINKER_LAUNCHER}")
 # windres finds the packed files through the include path.
 target_compile_definitions(setup PRIVATE $<$<COMPILE_LANGUAGE:RC>:BRIMWAVE_PAYLOAD>)
 target_include_directories(setup PRIVATE $<$<COMPILE_LANGUAGE:RC>:${PAYLOAD_DIR}>)

@@ -1,6 +1,6 @@
 #include "services/shortcuts.h"
 #include <windows.h>
-#include <shlobj.h>
+#include "services/shell_folders.h"
 #include "driver/file_table.h"
 #include "driver/setup_state.h"
 #include "services/process.h"

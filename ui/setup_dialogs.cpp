@@ -1,5 +1,5 @@
 #include "ui/setup_dialogs.h"
-#include <shlobj.h>
+#include "services/shell_folders.h"
 #include "driver/setup_state.h"
 #include "services/process.h"
 #include "services/text.h"

@@ -35,8 +35,13 @@ void expect_shipped_image(const ChildProcess &process)
     // Drive E: holds the large-payload test medium, made from the shipped
     // SETUP.EXE with other payload resources; every other SETUP.EXE is the
     // shipped one or a copy of it.
+    // A signed copy of the medium, named by SHIPPED_SETUP, is shipped too.
+    char shipped[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("SHIPPED_SETUP", shipped, sizeof shipped);
+    if (length == 0 || length >= sizeof shipped)
+        lstrcpynA(shipped, SHIPPED_SETUP, sizeof shipped);
     if (toupper(static_cast<unsigned char>(image[0])) != 'E') {
-        EXPECT_TRUE(same_contents(image, SHIPPED_SETUP));
+        EXPECT_TRUE(same_contents(image, shipped));
     }
     // The test programs are 32-bit too: in a 64-bit prefix both run under
     // WoW64, in a 32-bit one neither does.
