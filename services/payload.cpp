@@ -1,7 +1,6 @@
 #include "services/payload.h"
 #include <windows.h>
 #include <lzexpand.h>
-#include "driver/file_table.h"
 #include "services/process.h"
 #include "services/text.h"
 
