@@ -1,5 +1,6 @@
 #include "driver/destination.h"
 #include "driver/file_table.h"
+#include "services/payload.h"
 #include "services/text.h"
 
 static const char product_folder[] = "\\Brimwave";

@@ -4,5 +4,3 @@ const FileTableEntry payload_files[PAYLOAD_FILE_COUNT] = {
     {"Brimwave.exe", 5000, FILE_FLAG_EXPAND},
     {"Brimwave.chm", 5001, FILE_FLAG_EXPAND},
 };
-
-const char temporary_file_name[] = "tempfile.tmp";

@@ -16,6 +16,3 @@ struct FileTableEntry {
 
 enum { PAYLOAD_FILE_COUNT = 2 };
 extern const FileTableEntry payload_files[PAYLOAD_FILE_COUNT];
-
-// Expansion goes through this fixed name in the destination folder.
-extern const char temporary_file_name[];

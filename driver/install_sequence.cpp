@@ -124,8 +124,8 @@ void run_install_sequence(void)
     record_installation();
     launch_companion_encoder(true);
     register_uninstall_entry();
-    add_shortcut(CSIDL_PROGRAMS);
-    add_shortcut(CSIDL_DESKTOPDIRECTORY);
+    add_shortcut(CSIDL_PROGRAMS, destination, payload_files[0].name);
+    add_shortcut(CSIDL_DESKTOPDIRECTORY, destination, payload_files[0].name);
 
     close_progress_window();
 }

@@ -1,8 +1,8 @@
 #include "services/payload.h"
 #include <windows.h>
 #include <lzexpand.h>
-#include "driver/file_table.h"
 #include "services/process.h"
+#include "services/text.h"
 
 enum { SZDD_HEADER_SIZE = 14, SZDD_SIZE_OFFSET = 10 };
 static const unsigned char szdd_magic[9] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A'};
@@ -35,12 +35,7 @@ static bool has_szdd_header(const unsigned char *bytes, DWORD size)
 // by '_'; the record then names that other file.
 static bool record_names(const char *name)
 {
-    const char *opened = lz_open_record.szPathName;
-    const char *last = opened;
-    for (const char *p = opened; *p && p < opened + OFS_MAXPATHNAME; p++)
-        if (*p == '\\')
-            last = p + 1;
-    return lstrcmpiA(last, name) == 0;
+    return path_ends_with_name(lz_open_record.szPathName, sizeof lz_open_record.szPathName, name);
 }
 
 // Ends the program after removing the temporary file.

@@ -108,33 +108,30 @@ bool delete_registry_value(const char *path, HKEY root)
 // copies the name into its own path buffer before it descends.
 static char sub_key_name[REGISTRY_PATH_SIZE];
 
-static bool key_exists(HKEY root, const char *key_path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, key_path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
+enum TreeOutcome { TREE_REMOVED, TREE_ABSENT, TREE_KEPT };
 
-bool delete_registry_tree(HKEY root, const char *key_path)
+static TreeOutcome delete_tree(HKEY root, const char *key_path)
 {
     for (;;) {
         // Some registries delete a key together with its sub-keys.
         if (RegDeleteKeyA(root, key_path) == ERROR_SUCCESS)
-            return true;
+            return TREE_REMOVED;
 
         char *path = (char *)GlobalAlloc(GMEM_FIXED, REGISTRY_PATH_SIZE);
         if (!path)
             fatal_error("ERROR: Insufficient memory.");
         HKEY key;
-        if (RegOpenKeyExA(root, key_path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+        LONG opened = RegOpenKeyExA(root, key_path, 0, KEY_ALL_ACCESS, &key);
+        if (opened != ERROR_SUCCESS) {
             GlobalFree(path);
-            return !key_exists(root, key_path);
+            // Only a key that is not there is gone; one refused to us stays.
+            return opened == ERROR_FILE_NOT_FOUND ? TREE_ABSENT : TREE_KEPT;
         }
         // Deleting a sub-key renumbers the rest, so one pass by increasing
-        // index leaves some behind; the next pass takes them.
-        int deleted = 0;
+        // index leaves some behind; the next pass takes them. A sub-key found
+        // absent by its path is no progress: its name may not survive the
+        // trip through the ANSI code page.
+        int removed = 0;
         for (DWORD index = 0;; index++) {
             DWORD length = sizeof sub_key_name;
             if (RegEnumKeyExA(key, index, sub_key_name, &length, NULL, NULL, NULL, NULL) !=
@@ -143,13 +140,20 @@ bool delete_registry_tree(HKEY root, const char *key_path)
             char *cursor = path;
             char *end = path + REGISTRY_PATH_SIZE;
             if (append_text(&cursor, end, key_path) && append_text(&cursor, end, "\\") &&
-                append_text(&cursor, end, sub_key_name) && delete_registry_tree(root, path))
-                deleted++;
+                append_text(&cursor, end, sub_key_name) &&
+                delete_tree(root, path) == TREE_REMOVED)
+                removed++;
         }
         RegCloseKey(key);
         GlobalFree(path);
-        // A pass that removes nothing would be repeated for ever.
-        if (deleted == 0)
-            return false;
+        // A pass that removes nothing would be repeated for ever. Sub-keys
+        // that vanished under us may have left the key deletable now.
+        if (removed == 0)
+            return RegDeleteKeyA(root, key_path) == ERROR_SUCCESS ? TREE_REMOVED : TREE_KEPT;
     }
+}
+
+bool delete_registry_tree(HKEY root, const char *key_path)
+{
+    return delete_tree(root, key_path) != TREE_KEPT;
 }

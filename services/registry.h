@@ -18,5 +18,5 @@ bool query_registry_value(const char *path, void *buffer, DWORD buffer_size, HKE
 bool delete_registry_value(const char *path, HKEY root);
 
 // Deletes key_path below root with all its sub-keys. True when the key is gone
-// (or never existed); false when something in it could not be removed.
+// (or never existed); false when it stays, also when it cannot be opened.
 bool delete_registry_tree(HKEY root, const char *key_path);

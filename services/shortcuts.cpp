@@ -1,8 +1,6 @@
 #include "services/shortcuts.h"
 #include <windows.h>
 #include "services/shell_folders.h"
-#include "driver/file_table.h"
-#include "driver/setup_state.h"
 #include "services/process.h"
 #include "services/text.h"
 
@@ -38,11 +36,11 @@ static bool build_shortcut_file(int folder_id)
     return append_text(&cursor, end, shortcut_name);
 }
 
-void add_shortcut(int folder_id)
+void add_shortcut(int folder_id, const char *folder, const char *program_name)
 {
     if (build_shortcut_file(folder_id) &&
-        join_path(target_path, sizeof target_path, destination, payload_files[0].name) &&
-        create_shell_link(target_path, shortcut_file, "Brimwave", destination))
+        join_path(target_path, sizeof target_path, folder, program_name) &&
+        create_shell_link(target_path, shortcut_file, "Brimwave", folder))
         return;
     show_message("NOTE: Could not add shortcut to start menu/desktop.",
                  MB_OK | MB_ICONINFORMATION, NULL);

@@ -2,9 +2,9 @@
 #pragma once
 
 // Makes "Brimwave.lnk" in the shell folder folder_id (a CSIDL number) pointing
-// at the installed program in the destination. Any failure, a path too long
-// for its buffer included, shows the user a note; none is fatal.
-void add_shortcut(int folder_id);
+// at program_name in folder, which is also its working folder. Any failure, a
+// path too long for its buffer included, shows the user a note; none is fatal.
+void add_shortcut(int folder_id, const char *folder, const char *program_name);
 
 // Saves a shortcut file to target with the description and working folder;
 // true when the file was saved. COM is initialised for the call only.

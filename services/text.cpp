@@ -50,3 +50,24 @@ size_t bounded_length(const char *text, size_t limit)
         n++;
     return n;
 }
+
+static char lower_ascii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+bool path_ends_with_name(const char *path, size_t size, const char *name)
+{
+    size_t length = bounded_length(path, size);
+    if (length == size)
+        return false;
+    const char *last = path + length;
+    while (last > path && last[-1] != '\\')
+        last--;
+    for (;; last++, name++) {
+        if (lower_ascii(*last) != lower_ascii(*name))
+            return false;
+        if (!*last)
+            return true;
+    }
+}

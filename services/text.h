@@ -18,3 +18,8 @@ bool join_path(char *dest, size_t size, const char *folder, const char *name);
 
 // Length of text, looking at no more than limit bytes; limit when no zero is found.
 size_t bounded_length(const char *text, size_t limit);
+
+// Whether the part of path after its last backslash is name, ASCII case
+// ignored. path is read no further than size bytes; a path without a zero
+// within them is no name at all.
+bool path_ends_with_name(const char *path, size_t size, const char *name);

@@ -64,15 +64,28 @@ static const char *description_for(SetupMode mode)
     }
 }
 
+// The banner is fitted at the first showing and kept for the whole run: the
+// dialog is shown again after every rejected destination, its frame keeps its
+// size, and its procedure never sees WM_DESTROY, where a copy per showing
+// could be released.
+static HBITMAP fitted_banner;
+static bool banner_prepared;
+
 static void show_banner(HWND dialog)
 {
     HWND picture = GetDlgItem(dialog, IDC_BANNER);
-    HBITMAP banner = (HBITMAP)LoadImageA(module_handle, MAKEINTRESOURCEA(IDB_BANNER),
-                                         IMAGE_BITMAP, 0, 0, LR_SHARED);
+    if (!banner_prepared) {
+        banner_prepared = true;
+        HBITMAP banner = (HBITMAP)LoadImageA(module_handle, MAKEINTRESOURCEA(IDB_BANNER),
+                                             IMAGE_BITMAP, 0, 0, LR_SHARED);
+        fitted_banner = banner ? fit_bitmap(banner, picture, 0xFFFFFFFF, 0xFFFFFFFF) : NULL;
+        // Fitting deletes the loaded banner only when it succeeds.
+        if (banner && !fitted_banner)
+            DeleteObject(banner);
+    }
     // Without the picture the dialog is shown all the same.
-    HBITMAP fitted = banner ? fit_bitmap(banner, picture, 0xFFFFFFFF, 0xFFFFFFFF) : NULL;
-    if (fitted)
-        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)fitted);
+    if (fitted_banner)
+        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)fitted_banner);
 }
 
 static void init_destination_dialog(HWND dialog)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string.h>
+#include <vector>
 #include "services/text.h"
 
 TEST(AppendText, AdvancesOntoTheTerminatingZero)
@@ -60,4 +61,17 @@ TEST(BoundedLength, StopsAtTheLimit)
     EXPECT_EQ(bounded_length("ab", 10), 2u);
     EXPECT_FALSE(ends_with_backslash(""));
     EXPECT_TRUE(ends_with_backslash("C:\\"));
+}
+
+TEST(PathEndsWithName, ComparesTheLastPartAndReadsNoFurtherThanItsBuffer)
+{
+    const char path[] = "C:\\A\\brimwave.EXE";
+    EXPECT_TRUE(path_ends_with_name(path, sizeof path, "Brimwave.exe"));
+    EXPECT_FALSE(path_ends_with_name(path, sizeof path, "Brimwave.ex_"));
+    EXPECT_TRUE(path_ends_with_name("name", 5, "NAME"));
+    // As full as an OFSTRUCT's path can be, without a zero: the sanitizer
+    // fails the test on any read past the 128 bytes.
+    std::vector<char> full(128, 'a');
+    full[3] = '\\';
+    EXPECT_FALSE(path_ends_with_name(full.data(), full.size(), std::string(124, 'a').c_str()));
 }

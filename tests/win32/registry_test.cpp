@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include "services/registry.h"
+#include <sddl.h> // after windows.h, which it needs
 #include "tests/support/win32_test_support.h"
 
 namespace {
@@ -21,6 +22,21 @@ protected:
 };
 
 std::vector<unsigned char> bytes(const char *text, size_t n) { return {text, text + n}; }
+
+// Gives a key of HKEY_CURRENT_USER the access list sddl; true when it took.
+bool set_access(const std::string &path, const char *sddl)
+{
+    HKEY key;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+        return false;
+    bool set = ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                    &descriptor, nullptr) &&
+               RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    RegCloseKey(key);
+    return set;
+}
 } // namespace
 
 TEST_F(Registry, ProductSetStoresTextsWithTheirZeroAndCreatesTheKey)
@@ -159,4 +175,19 @@ TEST_F(Registry, DeleteTreeStopsOnASubKeyPathTooLongForItsBuffer)
     RegCloseKey(parent);
     EXPECT_FALSE(delete_registry_tree(HKEY_CURRENT_USER, scratch_key));
     EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, scratch_key));
+}
+
+TEST_F(Registry, DeleteTreeReportsAKeyItMayNotOpenAndStops)
+{
+    // Everyone may change the access list of "Locked" and nothing else: with a
+    // sub-key in it, it can be neither opened nor deleted (Wine enforces both).
+    std::string locked = std::string(scratch_key) + "\\Locked";
+    ASSERT_TRUE(set_registry_value((locked + "\\Child\\Name").c_str(), "v", 0, REG_SZ,
+                                   HKEY_CURRENT_USER));
+    ASSERT_TRUE(set_access(locked, "D:(A;;WDRC;;;WD)"));
+    EXPECT_FALSE(delete_registry_tree(HKEY_CURRENT_USER, scratch_key)) << "as a sub-key";
+    EXPECT_FALSE(delete_registry_tree(HKEY_CURRENT_USER, locked.c_str())) << "at the top";
+    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, (locked + "\\Child").c_str()));
+    ASSERT_TRUE(set_access(locked, "D:(A;;KA;;;WD)"));
+    EXPECT_TRUE(delete_registry_tree(HKEY_CURRENT_USER, scratch_key));
 }

@@ -130,7 +130,7 @@ void set_destination(const std::string &folder)
 std::vector<AnsweredBox> add_shortcut_answering(int csidl)
 {
     MessageBoxAnswerer answerer(IDOK);
-    add_shortcut(csidl);
+    add_shortcut(csidl, destination, "Brimwave.exe");
     return answerer.finish();
 }
 
