@@ -53,7 +53,7 @@ i386-check: deps
 
 # Everything in a 64-bit prefix, as on 64-bit Windows (WoW64).
 test-windows: i386-check test-build
-	WINE_ARCH=win64 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large" \
+	WINE_ARCH=win64 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large f=$(WIN_BUILD)/medium-broken" \
 	  scripts/wine-session.sh $(WIN_BUILD)/wine64 -- \
 	  bash -c 'cd $(WIN_BUILD) && ctest --output-on-failure'
 

@@ -22,11 +22,13 @@ set(SHIPPED_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${BRIMWAVE
 # Small and self-contained: no exceptions or RTTI, unused code dropped, the
 # GCC and C++ runtimes linked in so that only Windows' own DLLs are imported.
 # No loop is turned into a call of the C runtime's strlen or memset (SETUP.EXE
-# has none), and no build folder is written into the files.
+# has none), and no build folder is written into the files. Not
+# -fdata-sections: with it GCC puts the zero-filled work buffers in .data,
+# where they take room in the file, instead of .bss.
 add_library(setup_code_options INTERFACE)
 target_compile_options(setup_code_options INTERFACE
     $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-                                   -ffunction-sections -fdata-sections
+                                   -ffunction-sections
                                    -fno-tree-loop-distribute-patterns
                                    -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
                                    -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
@@ -41,6 +43,8 @@ add_library(setup_core STATIC
     driver/install_state.cpp
     driver/install_sequence.cpp
     services/registry.cpp
+    services/dll_search.cpp
+    services/system_libraries.cpp
     services/payload.cpp
     services/shortcuts.cpp
     ui/dialog_dispatch.cpp
@@ -58,8 +62,8 @@ add_custom_command(
     VERBATIM)
 add_custom_target(shell32_plain DEPENDS ${SHELL32_PLAIN})
 add_dependencies(setup_core shell32_plain)
-target_link_libraries(setup_core PUBLIC setup_rules ${SHELL32_PLAIN} comctl32 lz32 shell32 ole32
-                      uuid PRIVATE setup_code_options)
+target_link_libraries(setup_core PUBLIC setup_rules ${SHELL32_PLAIN} shell32 ole32 uuid
+                      PRIVATE setup_code_options)
 
 # Everything that goes on the distribution medium.
 add_custom_target(medium_files ALL)
@@ -73,8 +77,6 @@ set(SETUP_RC ${CMAKE_CURRENT_SOURCE_DIR}/ui/resources/setup.rc)
 add_executable(setup WIN32 driver/main.cpp driver/entry.cpp ${SETUP_RC})
 # No C runtime: Windows starts driver/entry.cpp, and only Windows' DLLs and
 # libgcc's helpers (64-bit division, stack probes) are linked.
-# (CMake adds the system DLLs' import libraries after the project's, so LZ32's
-# functions come from lz32.dll, not from the NT kernel32 that has them too.)
 target_link_libraries(setup PRIVATE setup_core setup_code_options)
 target_link_options(setup PRIVATE -s -Wl,--gc-sections -nostdlib -Wl,--entry=_setup_entry
                     -Wl,-T,${CMAKE_CURRENT_SOURCE_DIR}/driver/no_unwind_tables.ld)

@@ -43,8 +43,9 @@ bool is_acceptable_destination(const char *destination)
         return false;
 
     size_t longest = text_length(temporary_file_name);
+    // Each file is expanded under its staging name first.
     for (const FileTableEntry &entry : payload_files) {
-        size_t n = bounded_length(entry.name, FILE_TABLE_NAME_SIZE);
+        size_t n = bounded_length(entry.name, FILE_TABLE_NAME_SIZE) + text_length(staging_suffix);
         if (n > longest)
             longest = n;
     }

@@ -15,12 +15,18 @@ static const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersio
 
 static int abort_requested;
 
+static_assert((int)PAYLOAD_FILE_COUNT <= (int)STAGED_FILE_LIMIT &&
+                  FILE_TABLE_NAME_SIZE + sizeof staging_suffix <= (size_t)STAGED_NAME_SIZE,
+              "every payload file can be staged");
+
 // The user confirmed "Abort?": stop before anything further is changed.
-// Files already expanded stay, as after a fatal error.
+// Files expanded so far are only staged: they go, and an earlier
+// installation stays as it was.
 static void pump_and_honour_abort(void)
 {
     pump_progress_window();
     if (abort_requested) {
+        discard_staged_files();
         close_progress_window();
         ExitProcess(0);
     }
@@ -62,11 +68,13 @@ static void expand_payload_files(void)
             append_text(&cursor, status + sizeof status, "Working ... ");
             append_text(&cursor, status + sizeof status, entry.name);
             update_progress_window(NULL, status, -1);
-            extract_payload_file(entry.resource_id, entry.name);
+            stage_payload_file(entry.resource_id, entry.name);
         }
         update_progress_window(NULL, NULL, i + 1);
         pump_and_honour_abort();
     }
+    // Only a complete new set replaces the files of an earlier installation.
+    put_staged_files_in_place();
 }
 
 static void record_installation(void)

@@ -6,22 +6,50 @@
 #include "driver/install_sequence.h"
 #include "driver/file_table.h"
 #include "driver/setup_state.h"
+#include "services/dll_search.h"
 #include "services/process.h"
+#include "services/system_libraries.h"
+#include "services/text.h"
 #include "ui/dialog_dispatch.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/setup_dialogs.h"
 
 static const char setup_class[] = "Install Brimwave";
+// Created before the window check: two copies started in the same instant
+// both pass that check, and would share "tempfile.tmp".
+static const char setup_mutex[] = "Brimwave Setup";
 
 enum { SCRATCH_BLOCK_SIZE = 0xFFFF };
 
+// LZ32 and the common controls come from the system folder only, before any
+// window; without them nothing can be installed.
+static void load_libraries(void)
+{
+    const char *missing;
+    if (load_system_libraries(&missing))
+        return;
+    static char text[64];
+    char *cursor = text;
+    append_text(&cursor, text + sizeof text, "ERROR: Could not load ");
+    append_text(&cursor, text + sizeof text, missing);
+    append_text(&cursor, text + sizeof text, ".");
+    fatal_error(text);
+}
+
 static void start_up(void)
 {
+    restrict_dll_search();
     module_handle = GetModuleHandleA(NULL);
 
-    // Another setup program is running: leave without a word.
+    // Another setup program is running: leave without a word. The mutex
+    // goes with the process; one that cannot be created at all leaves the
+    // window check to protect.
+    HANDLE mutex = CreateMutexA(NULL, FALSE, setup_mutex);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS)
+        ExitProcess(0);
     if (FindWindowA(setup_class, NULL))
         ExitProcess(0);
+    load_libraries();
 
     WNDCLASSA window_class = {};
     window_class.style = CS_VREDRAW | CS_HREDRAW | CS_GLOBALCLASS;
@@ -35,7 +63,7 @@ static void start_up(void)
     // for the check above; two runs would share "tempfile.tmp".
     CreateWindowExA(0, setup_class, "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, module_handle, NULL);
 
-    InitCommonControls();
+    init_common_controls();
 
     char *scratch = (char *)GlobalAlloc(GMEM_FIXED, SCRATCH_BLOCK_SIZE);
     if (!scratch)

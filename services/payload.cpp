@@ -1,7 +1,7 @@
 #include "services/payload.h"
 #include <windows.h>
-#include <lzexpand.h>
 #include "services/process.h"
+#include "services/system_libraries.h"
 #include "services/text.h"
 
 enum { SZDD_HEADER_SIZE = 14, SZDD_SIZE_OFFSET = 10 };
@@ -16,9 +16,30 @@ static DWORD bytes_written;
 static INT source, target;
 static OFSTRUCT lz_open_record;
 
+// The files staged so far: the target names, and the staged and backup names.
+static char staged_targets[STAGED_FILE_LIMIT][STAGED_NAME_SIZE];
+static char staged_names[STAGED_FILE_LIMIT][STAGED_NAME_SIZE];
+static char backup_name[STAGED_NAME_SIZE];
+static int staged_count;
+
+void discard_staged_files(void)
+{
+    for (int i = 0; i < staged_count; i++)
+        DeleteFileA(staged_names[i]);
+    staged_count = 0;
+}
+
+// Ends the program after removing the temporary file and what was staged.
+[[noreturn]] static void fail_expansion(const char *text)
+{
+    DeleteFileA(temporary_file_name);
+    discard_staged_files();
+    fatal_error(text);
+}
+
 static void fail_resource(void)
 {
-    fatal_error("ERROR: Could not find/load resource.");
+    fail_expansion("ERROR: Could not find/load resource.");
 }
 
 static bool has_szdd_header(const unsigned char *bytes, DWORD size)
@@ -36,13 +57,6 @@ static bool has_szdd_header(const unsigned char *bytes, DWORD size)
 static bool record_names(const char *name)
 {
     return path_ends_with_name(lz_open_record.szPathName, sizeof lz_open_record.szPathName, name);
-}
-
-// Ends the program after removing the temporary file.
-[[noreturn]] static void fail_expansion(const char *text)
-{
-    DeleteFileA(temporary_file_name);
-    fatal_error(text);
 }
 
 void extract_payload_file(uint32_t resource_id, const char *target_name)
@@ -68,12 +82,12 @@ void extract_payload_file(uint32_t resource_id, const char *target_name)
     temporary_file = CreateFileA(temporary_file_name, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, NULL);
     if (temporary_file == INVALID_HANDLE_VALUE)
-        fatal_error("ERROR: Could not create file.");
+        fail_expansion("ERROR: Could not create file.");
     // Written straight from the module image, in one write.
     if (!WriteFile(temporary_file, resource_bytes, resource_size, &bytes_written, NULL) ||
         bytes_written != resource_size) {
         CloseHandle(temporary_file);
-        fatal_error("ERROR: Could not write to file.");
+        fail_expansion("ERROR: Could not write to file.");
     }
     CloseHandle(temporary_file);
 
@@ -85,20 +99,65 @@ void extract_payload_file(uint32_t resource_id, const char *target_name)
         fail_expansion("ERROR: Could not create file.");
     CloseHandle(probe);
 
-    source = LZOpenFileA((LPSTR)temporary_file_name, &lz_open_record, OF_READ);
+    source = lz_open_file((LPSTR)temporary_file_name, &lz_open_record, OF_READ);
     if (source < 0)
         fail_expansion("ERROR: Could not write to file.");
-    target = LZOpenFileA((LPSTR)target_name, &lz_open_record, OF_CREATE | OF_WRITE);
+    target = lz_open_file((LPSTR)target_name, &lz_open_record, OF_CREATE | OF_WRITE);
     if (target < 0 || !record_names(target_name)) {
-        LZClose(source);
+        lz_close(source);
         if (target >= 0)
-            LZClose(target);
+            lz_close(target);
         fail_expansion("ERROR: Could not create file.");
     }
-    LONG copied = LZCopy(source, target);
-    LZClose(source);
-    LZClose(target);
-    DeleteFileA(temporary_file_name);
+    LONG copied = lz_copy(source, target);
+    lz_close(source);
+    lz_close(target);
     if (copied < 0 || (DWORD)copied != expanded_size)
-        fatal_error("ERROR: Could not write to file.");
+        fail_expansion("ERROR: Could not write to file.");
+    DeleteFileA(temporary_file_name);
+}
+
+void stage_payload_file(uint32_t resource_id, const char *target_name)
+{
+    if (staged_count >= STAGED_FILE_LIMIT ||
+        !copy_text(staged_targets[staged_count], STAGED_NAME_SIZE, target_name) ||
+        !copy_text(staged_names[staged_count], STAGED_NAME_SIZE, target_name))
+        fail_expansion("ERROR: Could not create file.");
+    // The backup name has the same length, so it fits too.
+    char *cursor = staged_names[staged_count] + bounded_length(target_name, STAGED_NAME_SIZE);
+    if (!append_text(&cursor, staged_names[staged_count] + STAGED_NAME_SIZE, staging_suffix))
+        fail_expansion("ERROR: Could not create file.");
+    // Counted before the expansion, so that its failure removes it too.
+    extract_payload_file(resource_id, staged_names[staged_count++]);
+}
+
+// Windows 95 has no MoveFileExA, so a target is replaced in three renames.
+static bool replace_with_staged(const char *target_name, const char *staged_name)
+{
+    char *cursor = backup_name;
+    if (!append_text(&cursor, backup_name + sizeof backup_name, target_name) ||
+        !append_text(&cursor, backup_name + sizeof backup_name, backup_suffix))
+        return false;
+    bool had_old = GetFileAttributesA(target_name) != INVALID_FILE_ATTRIBUTES;
+    if (had_old) {
+        DeleteFileA(backup_name); // left by an earlier run that was cut short
+        if (!MoveFileA(target_name, backup_name))
+            return false;
+    }
+    if (!MoveFileA(staged_name, target_name)) {
+        if (had_old)
+            MoveFileA(backup_name, target_name);
+        return false;
+    }
+    if (had_old)
+        DeleteFileA(backup_name);
+    return true;
+}
+
+void put_staged_files_in_place(void)
+{
+    for (int i = 0; i < staged_count; i++)
+        if (!replace_with_staged(staged_targets[i], staged_names[i]))
+            fail_expansion("ERROR: Could not create file.");
+    staged_count = 0;
 }

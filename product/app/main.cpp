@@ -2,6 +2,7 @@
 #include <windows.h>
 #include "command_line.h"
 #include "main_window.h"
+#include "services/dll_search.h"
 #include "services/process.h"
 #include "uninstall.h"
 
@@ -9,6 +10,9 @@ static char finish_folder[MAX_PATH];
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
+    // The uninstaller's copy runs from the temporary folder, often with
+    // raised rights: no DLL of that folder may be loaded into it.
+    restrict_dll_search();
     module_handle = instance;
     // Switches are read before any window exists: an uninstall makes none.
     const char *command_line = GetCommandLineA();

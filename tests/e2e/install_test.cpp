@@ -165,9 +165,9 @@ TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
 
 TEST_F(Install, TheLongestAcceptedFolderInstalls)
 {
-    // 114 characters: "tempfile.tmp" in it makes a 127-character path.
-    std::string folder = "C:\\A\\" + std::string(109, 'l');
-    ASSERT_EQ(folder.size(), 114u);
+    // 110 characters: the staged "Brimwave.exe.new" in it makes a 127-character path.
+    std::string folder = "C:\\A\\" + std::string(105, 'l');
+    ASSERT_EQ(folder.size(), 110u);
     start();
     EXPECT_EQ(install(folder), installed_prompt);
     answer(IDNO);
@@ -345,4 +345,74 @@ TEST_F(Abort, NoLetsTheInstallationFinish)
     answer(IDNO);
     EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "ProgramVersion"));
     EXPECT_TRUE(file_exists(shortcut_path(CSIDL_PROGRAMS)));
+}
+
+TEST_F(Install, DllsPlantedBesideItAreNotLoaded)
+{
+    // A download folder that also holds DLLs named as LZ32 and the common
+    // controls, and Wine told to prefer such native DLLs for both programs, as
+    // Windows does (Wine reads a changed WINEDLLOVERRIDES only at its start).
+    CreateDirectoryA("C:\\Downloads", nullptr);
+    for (std::string name : {"lz32.dll", "comctl32.dll", "static_importer.exe"})
+        ASSERT_TRUE(CopyFileA((PLANTED_DIR "\\" + name).c_str(), ("C:\\Downloads\\" + name).c_str(),
+                              FALSE)) << name;
+    ASSERT_TRUE(CopyFileA("D:\\SETUP.EXE", "C:\\Downloads\\SETUP.EXE", FALSE));
+    const char *override_keys[] = {"Software\\Wine\\AppDefaults\\static_importer.exe\\DllOverrides",
+                                   "Software\\Wine\\AppDefaults\\SETUP.EXE\\DllOverrides"};
+    struct Restore {
+        const char **keys;
+        ~Restore()
+        {
+            for (int i = 0; i < 2; i++)
+                delete_key_tree(HKEY_CURRENT_USER, keys[i]);
+        }
+    } restore = {override_keys};
+    for (const char *key : override_keys)
+        for (const char *dll : {"lz32", "comctl32"})
+            ASSERT_TRUE(write_value(HKEY_CURRENT_USER, key, dll, REG_SZ, "native,builtin", 15));
+    const char *markers[] = {"C:\\planted-lz32.txt", "C:\\planted-comctl32.txt"};
+
+    // The plants work: a program that imports both statically loads them.
+    for (const char *marker : markers)
+        DeleteFileA(marker);
+    ChildProcess importer;
+    ASSERT_TRUE(start_process("C:\\Downloads\\static_importer.exe", "C:\\Downloads", &importer));
+    EXPECT_EQ(::wait_for_exit(importer, 30000), 0u);
+    for (const char *marker : markers) {
+        EXPECT_TRUE(file_exists(marker)) << marker << ": the plant was not loaded";
+        DeleteFileA(marker);
+    }
+
+    start("C:\\Downloads\\SETUP.EXE", "C:\\Downloads");
+    EXPECT_EQ(install(), installed_prompt);
+    answer(IDNO);
+    for (const char *marker : markers)
+        EXPECT_FALSE(file_exists(marker)) << marker;
+    expect_installed_in(default_folder, default_folder);
+}
+
+TEST_F(Install, AFailedReinstallLeavesTheInstalledFilesAsTheyWere)
+{
+    start();
+    EXPECT_EQ(install("C:\\A"), installed_prompt);
+    answer(IDNO);
+    const std::string program = file_contents("C:\\A\\Brimwave.exe");
+    const std::string help = file_contents("C:\\A\\Brimwave.chm");
+    // F:\SETUP.EXE's Brimwave.exe payload is another file, which claims one
+    // byte more than it holds.
+    start("F:\\SETUP.EXE", "F:\\");
+    HWND destination = pass_licence();
+    ASSERT_NE(destination, nullptr);
+    press_button(destination, IDOK);
+    HWND box = wait_for_message_box("Installation Error", 60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(read_message_box(box).text, "ERROR: Could not write to file.");
+    press_button(box, IDOK);
+    EXPECT_EQ(wait_for_exit(), 1u);
+    EXPECT_TRUE(file_contents("C:\\A\\Brimwave.exe") == program) << "Brimwave.exe changed";
+    EXPECT_TRUE(file_contents("C:\\A\\Brimwave.chm") == help) << "Brimwave.chm changed";
+    expect_installed_in("C:\\A", "C:\\A");
+    for (const char *left : {"tempfile.tmp", "Brimwave.exe.new", "Brimwave.chm.new",
+                             "Brimwave.exe.old", "Brimwave.chm.old"})
+        EXPECT_FALSE(file_exists(std::string("C:\\A\\") + left)) << left;
 }

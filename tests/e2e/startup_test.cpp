@@ -59,17 +59,62 @@ TEST_F(Startup, Windows9xPasses)
     EXPECT_EQ(wait_for_exit(), 0u);
 }
 
-TEST_F(Startup, AnotherSetupWindowMakesItLeaveSilently)
+TEST_F(Startup, AnotherSetupsWindowOrMutexMakesItLeaveSilently)
 {
-    create_setup_window();
-    start();
-    // It ends without showing anything.
-    DWORD code = STILL_ACTIVE;
-    for (int i = 0; i < 100 && code == STILL_ACTIVE; i++) {
-        EXPECT_EQ(describe_windows(setup_.id), "(no visible windows)");
-        code = wait_for_exit(50);
+    for (bool window : {true, false}) {
+        SCOPED_TRACE(window ? "window" : "mutex");
+        HANDLE mutex = nullptr;
+        if (window)
+            create_setup_window();
+        else
+            ASSERT_NE(mutex = CreateMutexA(nullptr, TRUE, "Brimwave Setup"), nullptr);
+        start();
+        // It ends without showing anything.
+        DWORD code = STILL_ACTIVE;
+        for (int i = 0; i < 100 && code == STILL_ACTIVE; i++) {
+            EXPECT_EQ(describe_windows(setup_.id), "(no visible windows)");
+            code = wait_for_exit(50);
+        }
+        EXPECT_EQ(code, 0u);
+        if (marker_)
+            DestroyWindow(marker_);
+        marker_ = nullptr;
+        if (mutex)
+            CloseHandle(mutex);
+        kill_process(setup_);
+        setup_.~ChildProcess();
+        new (&setup_) ChildProcess();
     }
-    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Startup, OfTwoCopiesStartedTogetherOneShowsTheLicence)
+{
+    for (int round = 0; round < 3; round++) {
+        SCOPED_TRACE(round);
+        ChildProcess copies[2];
+        for (ChildProcess &copy : copies) {
+            ASSERT_TRUE(start_process("D:\\SETUP.EXE", "D:\\", &copy, nullptr, true));
+            expect_shipped_image(copy);
+        }
+        for (ChildProcess &copy : copies)
+            resume_process(&copy);
+        // One leaves silently; the other, and only it, shows the licence.
+        int left = -1;
+        for (int i = 0; i < 300 && left < 0; i++)
+            for (int c = 0; c < 2 && left < 0; c++)
+                if (::wait_for_exit(copies[c], 50) == 0)
+                    left = c;
+        EXPECT_GE(left, 0) << "neither copy left";
+        HWND licence = left < 0 ? nullptr : wait_for_window(copies[1 - left].id, caption, 15000);
+        if (licence) {
+            press_button(licence, IDCANCEL);
+            EXPECT_EQ(::wait_for_exit(copies[1 - left], 15000), 0u);
+        } else if (left >= 0) {
+            ADD_FAILURE() << "the other copy shows no licence";
+        }
+        for (ChildProcess &copy : copies)
+            kill_process(copy);
+    }
 }
 
 TEST_F(Startup, ASecondCopyLeavesWhileTheFirstShowsItsDialogsOrMessages)

@@ -2,8 +2,9 @@
 """Checks how SETUP.EXE meets the loader of the oldest Windows it names: its
 import table is exactly the list below (no C runtime DLL, each name one that
 the first Windows 95 release exports; the shell's folder functions under
-their plain names), it has no sections that only a C runtime needs, and it
-keeps ASLR, NX and its relocations.
+their plain names; only KnownDLLs, as LZ32 and the common controls are loaded
+from the system folder at run time), it has no sections that only a C
+runtime needs, and it keeps ASLR, NX and its relocations.
 
 usage: check_imports.py SETUP.EXE
 """
@@ -14,14 +15,14 @@ import pefile
 EXPECTED = {
     "ADVAPI32.dll": ["RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegDeleteValueA",
                      "RegEnumKeyExA", "RegOpenKeyExA", "RegQueryValueExA", "RegSetValueExA"],
-    "COMCTL32.DLL": ["InitCommonControls"],
-    "GDI32.dll": ["GetObjectA", "GetStockObject"],
-    "KERNEL32.dll": ["CloseHandle", "CreateDirectoryA", "CreateFileA", "DeleteFileA", "ExitProcess",
-                     "FindResourceA", "GetCommandLineA", "GetFileAttributesA", "GetModuleFileNameA",
-                     "GetModuleHandleA", "GetVersionExA", "GetWindowsDirectoryA", "GlobalAlloc",
-                     "GlobalFree", "LoadResource", "LockResource", "MultiByteToWideChar",
-                     "SetCurrentDirectoryA", "SizeofResource", "WriteFile", "lstrcmpiA", "lstrlenA"],
-    "LZ32.DLL": ["LZClose", "LZCopy", "LZOpenFileA"],
+    "GDI32.dll": ["DeleteObject", "GetObjectA", "GetStockObject"],
+    "KERNEL32.dll": ["CloseHandle", "CreateDirectoryA", "CreateFileA", "CreateMutexA", "DeleteFileA",
+                     "ExitProcess", "FindResourceA", "GetCommandLineA", "GetFileAttributesA",
+                     "GetLastError", "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress",
+                     "GetSystemDirectoryA", "GetVersionExA", "GetWindowsDirectoryA", "GlobalAlloc",
+                     "GlobalFree", "LoadLibraryExA", "LoadResource", "LockResource",
+                     "MoveFileA", "MultiByteToWideChar", "SetCurrentDirectoryA", "SizeofResource",
+                     "WriteFile", "lstrlenA"],
     "ole32.dll": ["CoCreateInstance", "CoInitialize", "CoTaskMemFree", "CoUninitialize"],
     "SHELL32.dll": ["SHBrowseForFolder", "SHGetPathFromIDList", "SHGetSpecialFolderLocation",
                     "ShellExecuteA"],

@@ -3,7 +3,9 @@
 // payload.
 //   derive_medium SOURCE TARGET ID=FILE...   resource ID becomes FILE's bytes
 //   derive_medium SOURCE TARGET ID+1...      resource ID's SZDD header claims
-//                                            one byte more than it holds
+//                                            one byte more than it holds (the
+//                                            bytes an earlier ID=FILE gave, or
+//                                            the shipped ones)
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -60,7 +62,18 @@ int main(int argc, char **argv)
             ok = read_file(rest + 1, &data);
         } else {
             // SZDD: the expanded size is the 32-bit value at offset 10.
-            ok = strcmp(rest, "+1") == 0 && read_payload(shipped, id, &data) && data.size() >= 14;
+            size_t earlier = 0;
+            while (earlier < ids.size() && ids[earlier] != id)
+                earlier++;
+            if (earlier < ids.size()) {
+                data = payloads[earlier];
+                ids.erase(ids.begin() + earlier);
+                payloads.erase(payloads.begin() + earlier);
+                ok = true;
+            } else {
+                ok = read_payload(shipped, id, &data);
+            }
+            ok = ok && strcmp(rest, "+1") == 0 && data.size() >= 14;
             if (ok) {
                 unsigned size;
                 memcpy(&size, &data[10], 4);

@@ -7,6 +7,7 @@
 #include <vector>
 #include "services/payload.h"
 #include "services/process.h"
+#include "services/system_libraries.h"
 #include "tests/e2e/setup_run.h"
 
 namespace {
@@ -201,6 +202,11 @@ TEST(Payload, AnExpansionThatCannotRunIsFatal)
 
 int main(int argc, char **argv)
 {
+    const char *missing;
+    if (!load_system_libraries(&missing)) {
+        fprintf(stderr, "cannot load %s\n", missing);
+        return 1;
+    }
     if (argc == 6 && std::string(argv[1]) == "--extract") {
         std::string module = argv[2];
         module_handle = module == "self" ? GetModuleHandleA(nullptr) : load_as_data(argv[2]);
