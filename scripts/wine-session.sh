@@ -53,6 +53,7 @@ trap stop_server EXIT
 # Interrupted or stopped: still stop the server this session started.
 trap 'exit 130' INT TERM
 
+started=$SECONDS
 "$WINE" wineboot -i </dev/null >/dev/null 2>&1
 # Without a window manager, managed windows make closing a dialog block.
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -68,5 +69,6 @@ done
 # A persistent server and a booted session make each program start quick.
 wineserver -p
 "$WINE" wineboot </dev/null >/dev/null 2>&1
+echo "wine-session: prefix ready in $((SECONDS - started)) s"
 
 "$@"
