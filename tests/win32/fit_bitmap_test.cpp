@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include "services/process.h"
 #include "ui/dialog_dispatch.h"
-#include "ui/resources/resource_ids.h"
 #include "ui/setup_dialogs.h"
 
 namespace {
@@ -48,25 +47,22 @@ TEST(FitBitmap, NoBitmapGivesNoCopy)
 namespace {
 HBITMAP shown_banner;
 
-// The destination dialog as the driver shows it, closed once it is set up.
+// The destination dialog (1000) as the driver shows it, ended once set up.
 INT_PTR CALLBACK note_banner_and_close(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 {
     INT_PTR result = destination_dialog_procedure(dialog, message, wparam, lparam);
-    if (message == WM_INITDIALOG) {
-        shown_banner = reinterpret_cast<HBITMAP>(
-            SendDlgItemMessageA(dialog, IDC_BANNER, STM_GETIMAGE, IMAGE_BITMAP, 0));
-        EndDialog(dialog, 0);
-    }
+    if (message == WM_INITDIALOG && EndDialog(dialog, 0))
+        shown_banner = (HBITMAP)SendDlgItemMessageA(dialog, 1010, STM_GETIMAGE, IMAGE_BITMAP, 0);
     return result;
 }
 } // namespace
 
 TEST(FitBitmap, ShowingTheDestinationDialogAgainLeavesNoBannerBehind)
 {
-    show_modal_dialog(nullptr, IDD_DESTINATION, note_banner_and_close);
+    show_modal_dialog(nullptr, 1000, note_banner_and_close);
     HBITMAP first = shown_banner;
-    ASSERT_EQ(GetObjectType(first), (DWORD)OBJ_BITMAP) << "no banner shown";
-    show_modal_dialog(nullptr, IDD_DESTINATION, note_banner_and_close);
+    ASSERT_EQ(GetObjectType(first), (DWORD)OBJ_BITMAP);
+    show_modal_dialog(nullptr, 1000, note_banner_and_close);
     EXPECT_EQ(GetObjectType(shown_banner), (DWORD)OBJ_BITMAP);
     EXPECT_TRUE(shown_banner == first || GetObjectType(first) == 0) << "the first one leaked";
 }
