@@ -22,6 +22,8 @@ enum {
     REPORT_SIZE = 2048,
 };
 
+typedef DWORD(WINAPI *LongPathNameFunction)(LPCSTR, LPSTR, DWORD);
+
 const char product_key[] = "Software\\Brimwave";
 const char product_key_name[] = "HKEY_CURRENT_USER\\Software\\Brimwave";
 const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
@@ -42,9 +44,15 @@ char recorded[MAX_PATH];         // a path text read from the registry
 char recorded_program[MAX_PATH]; // the program of the recorded uninstall command
 char own_path[MAX_PATH];
 char own_folder[MAX_PATH];
+char full_form[MAX_PATH];       // a folder as GetFullPathNameA gives it
+char first_folder[MAX_PATH];    // the two folders being compared,
+char second_folder[MAX_PATH];   // each in its full, long form
+char recorded_folder[MAX_PATH]; // the folder of a recorded program
 char report[REPORT_SIZE];
 char *report_cursor = report;
-bool folder_kept;
+char notes[REPORT_SIZE]; // what was kept on purpose, a paragraph each
+char *notes_cursor = notes;
+char success_report[sizeof removed_text + REPORT_SIZE];
 
 // Adds "what name outcome" as a line of the failure report. A report too long
 // for its buffer is cut short, never overrun; its headline always fits.
@@ -57,6 +65,58 @@ void note_problem(const char *what, const char *name, const char *outcome)
     append_text(&report_cursor, end, what);
     append_text(&report_cursor, end, name);
     append_text(&report_cursor, end, outcome);
+}
+
+// Notes something kept on purpose: "what name was kept: reason path."
+void note_kept(const char *what, const char *name, const char *reason, const char *path)
+{
+    char *end = notes + sizeof notes;
+    append_text(&notes_cursor, end, "\r\n\r\n");
+    append_text(&notes_cursor, end, what);
+    append_text(&notes_cursor, end, name);
+    append_text(&notes_cursor, end, " was kept: ");
+    append_text(&notes_cursor, end, reason);
+    append_text(&notes_cursor, end, path);
+    append_text(&notes_cursor, end, ".");
+}
+
+// The full, long form of folder in dest (MAX_PATH bytes): GetFullPathNameA
+// drops "." and "..", doubled separators and '/', and GetLongPathNameA, which
+// Windows 95 and NT 4 lack, expands the short names of a folder that exists.
+bool normalise_folder(const char *folder, char *dest)
+{
+    DWORD length = GetFullPathNameA(folder, MAX_PATH, full_form, NULL);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    LongPathNameFunction long_path_name = reinterpret_cast<LongPathNameFunction>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                "GetLongPathNameA")));
+    if (long_path_name) {
+        length = long_path_name(full_form, dest, MAX_PATH);
+        if (length > 0 && length < MAX_PATH)
+            return true;
+    }
+    return copy_text(dest, MAX_PATH, full_form);
+}
+
+// Whether a and b name one folder, however each was written: setup records
+// the destination as typed ("C:\Apps\\Brimwave", a short name), while this
+// program's own path comes normalised. A folder too long to normalise is
+// compared as written.
+bool is_same_folder(const char *a, const char *b)
+{
+    if (normalise_folder(a, first_folder) && normalise_folder(b, second_folder))
+        return is_same_path(first_folder, second_folder);
+    return is_same_path(a, b);
+}
+
+// Whether path names the installed program in folder. Its file is gone by
+// now, so only its folder is normalised; setup always writes the name itself.
+bool names_installed_program(const char *path, const char *folder)
+{
+    return path_ends_with_name(path, MAX_PATH, payload_files[0].name) &&
+           program_folder(recorded_folder, sizeof recorded_folder, path) &&
+           is_same_folder(recorded_folder, folder);
 }
 
 void wait_for_original(uint32_t process_id)
@@ -159,9 +219,10 @@ bool read_shortcut_target(const char *path, char *target, int target_size)
 }
 
 // Deletes "Brimwave.lnk" in the shell folder folder_id when it points at
-// this installation's program. One that points elsewhere, or cannot be read,
-// is not provably this installation's and stays.
-void remove_shortcut(int folder_id)
+// this installation's program. One that points elsewhere stays, with a note;
+// one that cannot be read (COM that did not start included) is not provably
+// this installation's and stays too, reported as a problem.
+void remove_shortcut(int folder_id, const char *installation)
 {
     LPITEMIDLIST folder = NULL;
     if (SHGetSpecialFolderLocation(NULL, folder_id, &folder) != S_OK)
@@ -173,10 +234,11 @@ void remove_shortcut(int folder_id)
     DWORD attributes = GetFileAttributesA(shortcut_file);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
-    if (!read_shortcut_target(shortcut_file, shortcut_target, sizeof shortcut_target) ||
-        !is_same_path(shortcut_target, program))
-        return;
-    if (!DeleteFileA(shortcut_file))
+    if (!read_shortcut_target(shortcut_file, shortcut_target, sizeof shortcut_target))
+        note_problem("The shortcut ", shortcut_file, " was kept: its target could not be read.");
+    else if (!names_installed_program(shortcut_target, installation))
+        note_kept("The shortcut ", shortcut_file, "it starts ", shortcut_target);
+    else if (!DeleteFileA(shortcut_file))
         note_problem("The shortcut ", shortcut_file, " could not be deleted.");
 }
 
@@ -197,30 +259,32 @@ bool read_recorded_text(bool product, const char *path, bool *present)
 
 // A key is this installation's unless it records another folder or program:
 // after an installation into a second folder, the keys describe that one,
-// and removing the first must leave them.
-bool product_key_is_ours(const char *folder)
+// and removing the first leaves them, with a note. A key whose record cannot
+// be read stays and is reported.
+void remove_product_key(const char *folder)
 {
     bool present;
     if (!read_recorded_text(true, "\\ProgramDirectory", &present))
-        return false;
-    return !present || is_same_path(recorded, folder);
+        note_problem("The registry key ", product_key_name,
+                     " was kept: its value ProgramDirectory could not be read.");
+    else if (present && !is_same_folder(recorded, folder))
+        note_kept("The registry key ", product_key_name, "it belongs to the installation in ",
+                  recorded);
+    else if (!delete_registry_tree(HKEY_CURRENT_USER, product_key))
+        note_problem("The registry key ", product_key_name, " could not be removed.");
 }
 
-bool uninstall_entry_is_ours(void)
+void remove_uninstall_entry(const char *folder)
 {
     bool present;
-    if (!read_recorded_text(false, uninstall_command_value, &present))
-        return false;
-    return !present ||
-           (uninstall_command_program(recorded_program, sizeof recorded_program, recorded) &&
-            is_same_path(recorded_program, program));
-}
-
-void remove_registry_entries(const char *folder)
-{
-    if (product_key_is_ours(folder) && !delete_registry_tree(HKEY_CURRENT_USER, product_key))
-        note_problem("The registry key ", product_key_name, " could not be removed.");
-    if (uninstall_entry_is_ours() && !delete_registry_tree(HKEY_LOCAL_MACHINE, uninstall_key))
+    if (!read_recorded_text(false, uninstall_command_value, &present) ||
+        (present && !uninstall_command_program(recorded_program, sizeof recorded_program,
+                                               recorded)))
+        note_problem("The registry key ", uninstall_key_name,
+                     " was kept: its value UninstallString could not be read.");
+    else if (present && !names_installed_program(recorded_program, folder))
+        note_kept("The registry key ", uninstall_key_name, "it uninstalls ", recorded_program);
+    else if (!delete_registry_tree(HKEY_LOCAL_MACHINE, uninstall_key))
         note_problem("The registry key ", uninstall_key_name, " could not be removed.");
 }
 
@@ -232,7 +296,7 @@ void remove_folder_if_empty(const char *folder)
     case FOLDER_MISSING:
         break;
     case FOLDER_HOLDS_FILES:
-        folder_kept = true;
+        note_kept("The folder ", folder, "it holds files that Brimwave did not install", "");
         break;
     case FOLDER_EMPTY:
         if (!RemoveDirectoryA(folder))
@@ -254,21 +318,6 @@ void schedule_own_deletion(const char *folder)
     MoveFileExA(own_path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-void report_success(const char *folder)
-{
-    // Sized for the longest folder: nothing is ever cut.
-    static char text[MAX_PATH + 128];
-    char *cursor = text;
-    char *end = text + sizeof text;
-    append_text(&cursor, end, removed_text);
-    if (folder_kept) {
-        append_text(&cursor, end, "\r\n\r\nThe folder ");
-        append_text(&cursor, end, folder);
-        append_text(&cursor, end, " was kept: it holds files that Brimwave did not install.");
-    }
-    show_message(text, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND, NULL);
-}
-
 } // namespace
 
 int finish_uninstall(uint32_t original_process_id, const char *folder)
@@ -280,18 +329,23 @@ int finish_uninstall(uint32_t original_process_id, const char *folder)
         // Only a call that initialised COM (S_OK) or counted another use of
         // it (S_FALSE) is matched by an uninitialise.
         HRESULT com = CoInitialize(NULL);
-        remove_shortcut(CSIDL_PROGRAMS);
-        remove_shortcut(CSIDL_DESKTOPDIRECTORY);
+        remove_shortcut(CSIDL_PROGRAMS, folder);
+        remove_shortcut(CSIDL_DESKTOPDIRECTORY, folder);
         if (com == S_OK || com == S_FALSE)
             CoUninitialize();
-        remove_registry_entries(folder);
+        remove_product_key(folder);
+        remove_uninstall_entry(folder);
         remove_folder_if_empty(folder);
     }
     schedule_own_deletion(folder);
     if (report_cursor != report) {
+        append_text(&report_cursor, report + sizeof report, notes);
         show_message(report, MB_OK | MB_ICONERROR | MB_SETFOREGROUND, NULL);
         return 1;
     }
-    report_success(folder);
+    char *cursor = success_report;
+    append_text(&cursor, success_report + sizeof success_report, removed_text);
+    append_text(&cursor, success_report + sizeof success_report, notes);
+    show_message(success_report, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND, NULL);
     return 0;
 }

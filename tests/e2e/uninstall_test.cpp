@@ -459,9 +459,33 @@ TEST_F(Uninstall, AnotherInstallationsEntriesAndShortcutsAreKept)
     // Started by hand from the first installation's folder.
     answer_question(std::string(apps_folder) + "\\Brimwave.exe /uninstall", apps_folder, IDYES);
     ASSERT_TRUE(wait_for_copy());
-    EXPECT_EQ(read_message_box(copy_.box).text, removed_text);
+    const std::string program = std::string(other_folder) + "\\Brimwave.exe";
+    std::string text = removed_text;
+    for (int csidl : shortcut_folders)
+        text += "\r\n\r\nThe shortcut " + shortcut_path(csidl) + " was kept: it starts " + program + ".";
+    text += "\r\n\r\nThe registry key HKEY_CURRENT_USER\\Software\\Brimwave was kept: it belongs to "
+            "the installation in C:\\Other\\Brimwave.\r\n\r\nThe registry key HKEY_LOCAL_MACHINE\\" +
+            std::string(uninstall_key) + " was kept: it uninstalls " + program + ".";
+    EXPECT_EQ(read_message_box(copy_.box).text, text);
     EXPECT_EQ(close_copy_report(), 0u);
     EXPECT_FALSE(folder_exists(apps_folder));
     expect_installation_in_place(other_folder);
     EXPECT_EQ(registered_command(), "C:\\Other\\Brimwave\\Brimwave.exe /uninstall");
+}
+
+TEST_F(Uninstall, AFolderRecordedAsTypedIsRemovedWhole)
+{
+    // Setup records the folder as typed; the uninstaller sees it normalised.
+    const std::string spaced = std::string(apps_folder) + " Audio";
+    char short_name[MAX_PATH] = "";
+    ASSERT_TRUE(CreateDirectoryA("C:\\Apps", nullptr) && CreateDirectoryA(spaced.c_str(), nullptr) &&
+                GetShortPathNameA(spaced.c_str(), short_name, MAX_PATH));
+    const std::string typings[][2] = {{"C:\\Apps\\\\Brimwave", apps_folder}, {short_name, spaced}};
+    for (const auto &typed : typings) {
+        SCOPED_TRACE(typed[0]);
+        install(typed[0]);
+        uninstall_completely(typed[1]);
+        CloseHandle(copy_.process);
+        copy_ = FinishingCopy();
+    }
 }
