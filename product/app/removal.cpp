@@ -20,6 +20,8 @@ enum {
     DELETE_RETRY_MS = 200,
     // Room for a headline and a handful of problems, each naming a path.
     REPORT_SIZE = 2048,
+    // The blocks in which two program files are compared.
+    COMPARE_BLOCK_SIZE = 4096,
 };
 
 typedef DWORD(WINAPI *LongPathNameFunction)(LPCSTR, LPSTR, DWORD);
@@ -33,6 +35,8 @@ const char uninstall_command_value[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave\\UninstallString";
 const char shortcut_name[] = "Brimwave.lnk";
 const char removed_text[] = "Brimwave has been removed.";
+const char stranger_text[] = "Brimwave was started to finish a removal that it did not prepare. "
+                             "Nothing has been changed.";
 
 char program[MAX_PATH];          // the installed Brimwave.exe
 char file_path[MAX_PATH];        // an installed file
@@ -44,10 +48,13 @@ char recorded[MAX_PATH];         // a path text read from the registry
 char recorded_program[MAX_PATH]; // the program of the recorded uninstall command
 char own_path[MAX_PATH];
 char own_folder[MAX_PATH];
+char temporary_folder[MAX_PATH];
 char full_form[MAX_PATH];       // a folder as GetFullPathNameA gives it
 char first_folder[MAX_PATH];    // the two folders being compared,
 char second_folder[MAX_PATH];   // each in its full, long form
 char recorded_folder[MAX_PATH]; // the folder of a recorded program
+unsigned char first_block[COMPARE_BLOCK_SIZE];
+unsigned char second_block[COMPARE_BLOCK_SIZE];
 char report[REPORT_SIZE];
 char *report_cursor = report;
 char notes[REPORT_SIZE]; // what was kept on purpose, a paragraph each
@@ -117,6 +124,50 @@ bool names_installed_program(const char *path, const char *folder)
     return path_ends_with_name(path, MAX_PATH, payload_files[0].name) &&
            program_folder(recorded_folder, sizeof recorded_folder, path) &&
            is_same_folder(recorded_folder, folder);
+}
+
+HANDLE open_for_reading(const char *path)
+{
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+// Whether the two files can be read and hold the same bytes.
+bool hold_same_bytes(const char *first_path, const char *second_path)
+{
+    HANDLE first = open_for_reading(first_path);
+    HANDLE second = open_for_reading(second_path);
+    bool same = first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE;
+    for (DWORD got = 1; same && got > 0;) {
+        DWORD second_got = 0;
+        same = ReadFile(first, first_block, sizeof first_block, &got, NULL) &&
+               ReadFile(second, second_block, sizeof second_block, &second_got, NULL) &&
+               got == second_got;
+        for (DWORD i = 0; same && i < got; i++)
+            same = first_block[i] == second_block[i];
+    }
+    if (first != INVALID_HANDLE_VALUE)
+        CloseHandle(first);
+    if (second != INVALID_HANDLE_VALUE)
+        CloseHandle(second);
+    return same;
+}
+
+// Only the copy that an uninstall made may finish it: it runs from the
+// temporary folder, and the installation's Brimwave.exe is the file it was
+// copied from. Started by hand, from an installation or with another
+// installation's folder, it must remove nothing.
+bool is_own_finishing_copy(const char *folder)
+{
+    DWORD length = GetModuleFileNameA(NULL, own_path, sizeof own_path);
+    if (length == 0 || length >= sizeof own_path ||
+        !program_folder(own_folder, sizeof own_folder, own_path))
+        return false;
+    length = GetTempPathA(sizeof temporary_folder, temporary_folder);
+    return length > 0 && length < sizeof temporary_folder &&
+           is_same_folder(own_folder, temporary_folder) &&
+           join_path(file_path, sizeof file_path, folder, payload_files[0].name) &&
+           hold_same_bytes(own_path, file_path);
 }
 
 void wait_for_original(uint32_t process_id)
@@ -322,6 +373,10 @@ void schedule_own_deletion(const char *folder)
 
 int finish_uninstall(uint32_t original_process_id, const char *folder)
 {
+    if (!is_own_finishing_copy(folder)) {
+        show_message(stranger_text, MB_OK | MB_ICONERROR, NULL);
+        return 1;
+    }
     wait_for_original(original_process_id);
     if (!join_path(program, sizeof program, folder, payload_files[0].name)) {
         note_problem("The folder ", folder, " has too long a name.");

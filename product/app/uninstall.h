@@ -10,5 +10,7 @@
 int start_uninstall(void);
 
 // The copy's part (see read_finish_command); the result is its exit code, 0
-// only when everything of the installation in folder is gone.
+// only when everything of the installation in folder is gone. It changes
+// nothing (exit code 1) unless it runs from the temporary folder as a copy
+// of folder's Brimwave.exe.
 int finish_uninstall(uint32_t original_process_id, const char *folder);

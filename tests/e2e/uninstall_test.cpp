@@ -16,6 +16,8 @@ const char install_text[] =
     "This will install Brimwave onto your computer into the specified folder.";
 const char removed_text[] = "Brimwave has been removed.";
 const char running_text[] = "Brimwave is running. Close Brimwave, then uninstall it again.";
+const char stranger_text[] = "Brimwave was started to finish a removal that it did not prepare. "
+                             "Nothing has been changed.";
 const char pending_key[] = "System\\CurrentControlSet\\Control\\Session Manager";
 
 std::string question_for(const std::string &folder)
@@ -488,4 +490,29 @@ TEST_F(Uninstall, AFolderRecordedAsTypedIsRemovedWhole)
         CloseHandle(copy_.process);
         copy_ = FinishingCopy();
     }
+}
+
+TEST_F(Uninstall, OnlyItsOwnCopyInTheTemporaryFolderFinishesTheRemoval)
+{
+    install(apps_folder);
+    install(other_folder);
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string copy = std::string(temp) + "bwu-by-hand.exe";
+    ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, copy.c_str(), FALSE));
+    // An installed Brimwave.exe: the same bytes, not in the temporary folder.
+    // Then a copy there, once the other installation's program is another one.
+    for (const std::string &program : {std::string(apps_folder) + "\\Brimwave.exe", copy}) {
+        if (program == copy) {
+            ASSERT_TRUE(CopyFileA("D:\\bladeenc.exe", "C:\\Other\\Brimwave\\Brimwave.exe", FALSE));
+        }
+        HWND box = start_uninstaller("\"" + program + "\" /finish-uninstall 0 \"" + other_folder + "\"");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(read_message_box(box).text, stranger_text) << program;
+        press_button(box, IDOK);
+        EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u) << program;
+        // The removal begins with the help file.
+        EXPECT_TRUE(file_exists(std::string(other_folder) + "\\Brimwave.chm")) << program;
+    }
+    DeleteFileA(copy.c_str());
 }
