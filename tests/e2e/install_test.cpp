@@ -8,6 +8,7 @@
 namespace {
 const std::string default_folder = default_destination();
 const char companion_log[] = "C:\\bladeenc.log";
+const char start_log[] = "C:\\brimwave-start.log"; // where Brimwave says it was started
 const char installed_prompt[] = "Brimwave has been successfully installed!\r\nWould you like to run now?";
 const char updated_prompt[] = "Brimwave has been successfully updated!\r\nWould you like to run now?";
 
@@ -27,6 +28,8 @@ protected:
         CoInitialize(nullptr);
         DeleteFileA(companion_log);
         SetEnvironmentVariableA("BLADEENC_LOG", companion_log);
+        DeleteFileA(start_log);
+        SetEnvironmentVariableA("BRIMWAVE_START_LOG", start_log);
         for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) {
             DeleteFileA(shortcut_path(csidl).c_str());
             RemoveDirectoryA(shortcut_path(csidl).c_str());
@@ -131,6 +134,7 @@ TEST_F(Install, FreshInstallWithTheDefaults)
     for (int i = 0; i < 100 && !product; i++, Sleep(100))
         product = FindWindowA("Brimwave", nullptr);
     EXPECT_NE(product, nullptr) << "Yes starts Brimwave";
+    EXPECT_EQ(file_contents(start_log), "folder=" + default_folder + "\r\n");
 }
 
 TEST_F(Install, NoAtTheFinalPromptStartsNothing)
