@@ -114,7 +114,8 @@ DWORD wait_for_child_process(DWORD parent_id, DWORD timeout_ms, std::string *fil
             PROCESSENTRY32 entry = {};
             entry.dwSize = sizeof entry;
             for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-                if (entry.th32ParentProcessID == parent_id) {
+                // A process still starting is listed without its file name.
+                if (entry.th32ParentProcessID == parent_id && entry.szExeFile[0]) {
                     CloseHandle(snapshot);
                     *file_name = entry.szExeFile;
                     return entry.th32ProcessID;
