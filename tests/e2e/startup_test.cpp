@@ -49,6 +49,28 @@ TEST_F(Startup, Win32sIsRefusedWithItsMessageAndExitCodeOne)
     EXPECT_EQ(wait_for_exit(), 1u);
 }
 
+TEST_F(Startup, AMissingSystemLibraryIsFatal)
+{
+    const char *cases[][2] = {{"lz32", "ERROR: Could not load LZ32.DLL."},
+                              {"comctl32", "ERROR: Could not load COMCTL32.DLL."}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c[0]);
+        // An empty override: Wine loads no such library for SETUP.EXE.
+        ASSERT_TRUE(write_value(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\SETUP.EXE\\DllOverrides",
+                                c[0], REG_SZ, "", 1));
+        start();
+        HWND box = wait_for_message_box("Installation Error");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(read_message_box(box).text, c[1]);
+        press_button(box, IDOK);
+        EXPECT_EQ(wait_for_exit(), 1u);
+        delete_key_tree(HKEY_CURRENT_USER, app_defaults);
+        kill_process(setup_);
+        setup_.~ChildProcess();
+        new (&setup_) ChildProcess();
+    }
+}
+
 TEST_F(Startup, Windows9xPasses)
 {
     report_windows_as("win95"); // platform id 1
