@@ -71,7 +71,7 @@ test-reproducible: medium
 test-signing: i386-check test-build
 	scripts/test-signing.sh $(MEDIUM) $(BUILD)/signing-test
 
-test: test-host test-reproducible test-signing test-windows test-win32-prefix
+test: i386-check test-host test-reproducible test-signing test-windows test-win32-prefix
 
 # Signs build/medium/SETUP.EXE into build/medium-signed/ with the release
 # engineer's SIGN_CERT and SIGN_KEY (optional SIGN_PASS_FILE, SIGN_TIMESTAMP_URL).
