@@ -9,13 +9,10 @@ typedef BOOL(WINAPI *SetDefaultDllDirectoriesProc)(DWORD);
 
 void restrict_dll_search(void)
 {
-    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-    if (!kernel)
-        return;
     // Looked up, not imported: older systems lack it and must still start.
     SetDefaultDllDirectoriesProc set_default_directories =
-        reinterpret_cast<SetDefaultDllDirectoriesProc>(reinterpret_cast<void (*)(void)>(
-            GetProcAddress(kernel, "SetDefaultDllDirectories")));
+        find_entry_point<SetDefaultDllDirectoriesProc>(GetModuleHandleA("KERNEL32.DLL"),
+                                                       "SetDefaultDllDirectories");
     if (set_default_directories)
         set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }

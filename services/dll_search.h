@@ -1,5 +1,17 @@
-// Keeping DLL loads out of the program's own folder.
+// Keeping DLL loads out of the program's own folder, and taking entry points
+// that not every system has.
 #pragma once
+#include <windows.h>
+
+// The entry point name (or ordinal) of library as the function type Proc, or
+// NULL when the library lacks it.
+template <typename Proc> Proc find_entry_point(HMODULE library, const char *name)
+{
+    // Through a plain function pointer: FARPROC converts to any function type.
+    return library ? reinterpret_cast<Proc>(
+                         reinterpret_cast<void (*)(void)>(GetProcAddress(library, name)))
+                   : NULL;
+}
 
 // Where the system can (SetDefaultDllDirectories: Windows 7 with its 2011
 // update, Vista with the same, and later), restricts the DLLs loaded from

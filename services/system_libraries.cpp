@@ -1,4 +1,5 @@
 #include "services/system_libraries.h"
+#include "services/dll_search.h"
 #include "services/text.h"
 
 LzOpenFileProc lz_open_file;
@@ -25,8 +26,7 @@ static HMODULE load_from_system_folder(const char *name)
 
 template <typename Proc> static bool find_entry(HMODULE library, const char *name, Proc *entry)
 {
-    *entry = reinterpret_cast<Proc>(
-        reinterpret_cast<void (*)(void)>(GetProcAddress(library, name)));
+    *entry = find_entry_point<Proc>(library, name);
     return *entry != NULL;
 }
 

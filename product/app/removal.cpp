@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "driver/file_table.h"
+#include "services/dll_search.h"
 #include "services/process.h"
 #include "services/registry.h"
 #include "services/registry_path.h"
@@ -95,9 +96,8 @@ bool normalise_folder(const char *folder, char *dest)
     DWORD length = GetFullPathNameA(folder, MAX_PATH, full_form, NULL);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    LongPathNameFunction long_path_name = reinterpret_cast<LongPathNameFunction>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                "GetLongPathNameA")));
+    LongPathNameFunction long_path_name =
+        find_entry_point<LongPathNameFunction>(GetModuleHandleA("kernel32.dll"), "GetLongPathNameA");
     if (long_path_name) {
         length = long_path_name(full_form, dest, MAX_PATH);
         if (length > 0 && length < MAX_PATH)
