@@ -1,0 +1,45 @@
+// Brimwave's names as the machine knows them: the registry keys, the files,
+// the shortcut and the window classes. The setup program, Brimwave.exe and
+// the tests all take them from here, so that one edit changes every program.
+// Plain macros so that texts can be joined at compile time and the resource
+// scripts can read the ids. No Win32 here.
+#pragma once
+
+// Below HKEY_CURRENT_USER: ProgramDirectory, ProgramVersion, MonitorDevice.
+#define PRODUCT_KEY "Software\\Brimwave"
+// Below HKEY_LOCAL_MACHINE: DisplayName and UninstallString.
+#define UNINSTALL_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave"
+
+// The files installed, in installation order, and their payload resources.
+#define PROGRAM_FILE_NAME "Brimwave.exe"
+#define HELP_FILE_NAME "Brimwave.chm"
+#define IDR_PAYLOAD_PROGRAM 5000
+#define IDR_PAYLOAD_HELP 5001
+
+// In the Start menu's programs folder and on the desktop.
+#define SHORTCUT_NAME "Brimwave.lnk"
+
+// The setup program marks its run with a hidden window of this class, and
+// the setup program looks for Brimwave's main window by the other: neither
+// may change between versions.
+#define SETUP_WINDOW_CLASS "Install Brimwave"
+#define MAIN_WINDOW_CLASS "Brimwave"
+
+#ifndef RC_INVOKED
+#include <stdint.h>
+
+enum {
+    FILE_TABLE_NAME_SIZE = 80,
+    FILE_FLAG_EXPAND = 1, // expand the resource into the file called name
+    FILE_FLAG_FOLDER = 2, // create a sub-folder called name (tested first)
+};
+
+struct FileTableEntry {
+    char name[FILE_TABLE_NAME_SIZE];
+    uint32_t resource_id;
+    uint32_t flags;
+};
+
+enum { PAYLOAD_FILE_COUNT = 2 };
+extern const FileTableEntry payload_files[PAYLOAD_FILE_COUNT];
+#endif
