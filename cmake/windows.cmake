@@ -37,16 +37,22 @@ target_link_options(setup_code_options INTERFACE -static -static-libgcc -static-
 # fit_size divides 64-bit numbers: libgcc's helper, also where no C runtime is.
 target_link_libraries(setup_rules PRIVATE setup_code_options INTERFACE gcc)
 
+# The Win32 services, shared by the setup program and Brimwave.exe; each
+# program supplies services/process.h. Unused routines are dropped at link.
+add_library(setup_services STATIC
+    services/registry.cpp
+    services/dll_search.cpp
+    services/system_libraries.cpp
+    services/system_paths.cpp
+    services/payload.cpp
+    services/shortcuts.cpp)
+target_include_directories(setup_services PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
 # Everything of the setup program but its entry point, so tests can link it.
 add_library(setup_core STATIC
     driver/messages.cpp
     driver/install_state.cpp
     driver/install_sequence.cpp
-    services/registry.cpp
-    services/dll_search.cpp
-    services/system_libraries.cpp
-    services/payload.cpp
-    services/shortcuts.cpp
     ui/dialog_dispatch.cpp
     ui/progress_window.cpp
     ui/setup_dialogs.cpp
@@ -61,9 +67,10 @@ add_custom_command(
     DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/services/shell32_plain.def
     VERBATIM)
 add_custom_target(shell32_plain DEPENDS ${SHELL32_PLAIN})
-add_dependencies(setup_core shell32_plain)
-target_link_libraries(setup_core PUBLIC setup_rules ${SHELL32_PLAIN} shell32 ole32 uuid
+add_dependencies(setup_services shell32_plain)
+target_link_libraries(setup_services PUBLIC setup_rules ${SHELL32_PLAIN} shell32 ole32 uuid
                       PRIVATE setup_code_options)
+target_link_libraries(setup_core PUBLIC setup_services PRIVATE setup_code_options)
 
 # Everything that goes on the distribution medium.
 add_custom_target(medium_files ALL)

@@ -1,9 +1,9 @@
 #include "driver/destination.h"
-#include "driver/file_table.h"
 #include "services/payload.h"
+#include "services/product.h"
 #include "services/text.h"
 
-static const char product_folder[] = "\\Brimwave";
+static const char product_folder[] = "\\" PRODUCT_FOLDER_NAME;
 
 static bool append_product_folder(char *destination, const char *folder)
 {
@@ -29,11 +29,6 @@ void choose_fresh_destination(char *destination, const char *program_files,
     char folder[] = "?:\\Program Files";
     folder[0] = windows_directory[0];
     append_product_folder(destination, folder);
-}
-
-static size_t text_length(const char *text)
-{
-    return bounded_length(text, (size_t)-1);
 }
 
 bool is_acceptable_destination(const char *destination)

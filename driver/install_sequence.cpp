@@ -2,16 +2,15 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "driver/companion.h"
-#include "driver/file_table.h"
 #include "driver/setup_state.h"
 #include "services/payload.h"
 #include "services/process.h"
+#include "services/product.h"
 #include "services/registry.h"
 #include "services/shortcuts.h"
+#include "services/system_paths.h"
 #include "services/text.h"
 #include "ui/progress_window.h"
-
-static const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
 
 static int abort_requested;
 
@@ -89,29 +88,22 @@ static void record_installation(void)
 static void register_uninstall_entry(void)
 {
     static char text[UNINSTALL_COMMAND_SIZE];
-    static char path[UNINSTALL_COMMAND_SIZE];
-    char *cursor = path;
-    char *end = path + sizeof path;
 
     // A user who may not write HKEY_LOCAL_MACHINE simply gets no entry.
     char *name = text;
     if (append_text(&name, text + sizeof text, "Brimwave ") &&
-        append_text(&name, text + sizeof text, version_label) &&
-        append_text(&cursor, end, uninstall_key) && append_text(&cursor, end, "\\DisplayName"))
-        set_registry_value(path, text, 0, REG_SZ, HKEY_LOCAL_MACHINE);
+        append_text(&name, text + sizeof text, version_label))
+        set_registry_value(UNINSTALL_KEY "\\DisplayName", text, 0, REG_SZ, HKEY_LOCAL_MACHINE);
 
-    cursor = path;
-    if (build_uninstall_command(text, sizeof text, destination) &&
-        append_text(&cursor, end, uninstall_key) &&
-        append_text(&cursor, end, "\\UninstallString"))
-        set_registry_value(path, text, 0, REG_SZ, HKEY_LOCAL_MACHINE);
+    if (build_uninstall_command(text, sizeof text, destination))
+        set_registry_value(UNINSTALL_KEY "\\UninstallString", text, 0, REG_SZ,
+                           HKEY_LOCAL_MACHINE);
 }
 
 bool launch_companion_encoder(bool silent)
 {
     char module[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, module, sizeof module);
-    if (length == 0 || length >= sizeof module)
+    if (!get_module_path(module, sizeof module))
         return false;
     char folder[COMPANION_FOLDER_SIZE];
     char program[COMPANION_PROGRAM_SIZE];

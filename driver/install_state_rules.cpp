@@ -12,15 +12,8 @@ SetupMode classify_setup_mode(bool installed, uint32_t installed_version)
 
 bool build_version_label(uint32_t version, char *label, size_t size)
 {
-    // Digits of version div 100, filled from the right; at most 8 of them.
-    char digits[12];
-    char *first = digits + sizeof digits - 1;
-    *first = 0;
-    uint32_t whole = version / 100;
-    do {
-        *--first = (char)('0' + whole % 10);
-        whole /= 10;
-    } while (whole);
+    char digits[DECIMAL_SIZE];
+    const char *first = format_decimal(version / 100, digits);
 
     uint32_t hundredths = version % 100;
     char fraction[4] = {'.', (char)('0' + hundredths / 10), (char)('0' + hundredths % 10), 0};

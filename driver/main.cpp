@@ -4,17 +4,16 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include "driver/install_sequence.h"
-#include "driver/file_table.h"
 #include "driver/setup_state.h"
 #include "services/dll_search.h"
 #include "services/process.h"
+#include "services/product.h"
 #include "services/system_libraries.h"
 #include "services/text.h"
 #include "ui/dialog_dispatch.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/setup_dialogs.h"
 
-static const char setup_class[] = "Install Brimwave";
 // Created before the window check: two copies started in the same instant
 // both pass that check, and would share "tempfile.tmp".
 static const char setup_mutex[] = "Brimwave Setup";
@@ -47,7 +46,7 @@ static void start_up(void)
     HANDLE mutex = CreateMutexA(NULL, FALSE, setup_mutex);
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS)
         ExitProcess(0);
-    if (FindWindowA(setup_class, NULL))
+    if (FindWindowA(SETUP_WINDOW_CLASS, NULL))
         ExitProcess(0);
     load_libraries();
 
@@ -57,11 +56,11 @@ static void start_up(void)
     window_class.hInstance = module_handle;
     window_class.hIcon = LoadIconA(module_handle, MAKEINTRESOURCEA(IDI_SETUP));
     window_class.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    window_class.lpszClassName = setup_class;
+    window_class.lpszClassName = SETUP_WINDOW_CLASS;
     RegisterClassA(&window_class);
     // No dialog carries the class, so a hidden window of it marks this run
     // for the check above; two runs would share "tempfile.tmp".
-    CreateWindowExA(0, setup_class, "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, module_handle, NULL);
+    CreateWindowExA(0, SETUP_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, module_handle, NULL);
 
     init_common_controls();
 

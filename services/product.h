@@ -19,6 +19,9 @@
 // In the Start menu's programs folder and on the desktop.
 #define SHORTCUT_NAME "Brimwave.lnk"
 
+// The folder a fresh installation proposes, in Program Files.
+#define PRODUCT_FOLDER_NAME "Brimwave"
+
 // The setup program marks its run with a hidden window of this class, and
 // the setup program looks for Brimwave's main window by the other: neither
 // may change between versions.

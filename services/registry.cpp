@@ -1,9 +1,8 @@
 #include "services/registry.h"
 #include "services/process.h"
+#include "services/product.h"
 #include "services/registry_path.h"
 #include "services/text.h"
-
-static const char product_key[] = "Software\\Brimwave";
 
 // Each value routine keeps its own work area for the whole process.
 struct RegistryWorkArea {
@@ -72,20 +71,20 @@ static bool delete_value(RegistryWorkArea &area, HKEY root, const char *prefix, 
 
 bool set_product_value(const char *value_path, const void *data, DWORD size, DWORD type)
 {
-    return set_value(product_set_area, HKEY_CURRENT_USER, product_key, value_path, data, size,
+    return set_value(product_set_area, HKEY_CURRENT_USER, PRODUCT_KEY, value_path, data, size,
                      type);
 }
 
 bool query_product_value(const char *value_path, void *buffer, DWORD buffer_size,
                          DWORD *data_size)
 {
-    return query_value(product_query_area, HKEY_CURRENT_USER, product_key, value_path, buffer,
+    return query_value(product_query_area, HKEY_CURRENT_USER, PRODUCT_KEY, value_path, buffer,
                        buffer_size, data_size);
 }
 
 bool delete_product_value(const char *value_path)
 {
-    return delete_value(product_delete_area, HKEY_CURRENT_USER, product_key, value_path);
+    return delete_value(product_delete_area, HKEY_CURRENT_USER, PRODUCT_KEY, value_path);
 }
 
 bool set_registry_value(const char *path, const void *data, DWORD size, DWORD type, HKEY root)

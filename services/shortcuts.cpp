@@ -1,7 +1,9 @@
 #include "services/shortcuts.h"
 #include <windows.h>
-#include "services/shell_folders.h"
+#include <shlobj.h>
 #include "services/process.h"
+#include "services/product.h"
+#include "services/system_paths.h"
 #include "services/text.h"
 
 enum {
@@ -11,34 +13,19 @@ enum {
     REMEMBER_SAVED_FILE = 2,
 };
 
-static const char shortcut_name[] = "Brimwave.lnk";
+static char shell_folder[SHELL_PATH_SIZE];
 static char shortcut_file[SHELL_PATH_SIZE];
 static char target_path[SHELL_PATH_SIZE];
 
-// The shortcut file's path in the shell folder; false when the shell cannot
-// name the folder or the path does not fit.
-static bool build_shortcut_file(int folder_id)
+bool get_shortcut_file(int folder_id, char *path, size_t size)
 {
-    LPITEMIDLIST folder = NULL;
-    if (SHGetSpecialFolderLocation(NULL, folder_id, &folder) != S_OK)
-        return false;
-    BOOL named = SHGetPathFromIDList(folder, shortcut_file);
-    CoTaskMemFree(folder);
-    if (named != TRUE)
-        return false;
-    size_t length = bounded_length(shortcut_file, sizeof shortcut_file);
-    if (length == sizeof shortcut_file)
-        return false;
-    char *cursor = shortcut_file + length;
-    char *end = shortcut_file + sizeof shortcut_file;
-    if (!ends_with_backslash(shortcut_file) && !append_text(&cursor, end, "\\"))
-        return false;
-    return append_text(&cursor, end, shortcut_name);
+    return get_shell_folder(folder_id, shell_folder) &&
+           join_path(path, size, shell_folder, SHORTCUT_NAME);
 }
 
 void add_shortcut(int folder_id, const char *folder, const char *program_name)
 {
-    if (build_shortcut_file(folder_id) &&
+    if (get_shortcut_file(folder_id, shortcut_file, sizeof shortcut_file) &&
         join_path(target_path, sizeof target_path, folder, program_name) &&
         create_shell_link(target_path, shortcut_file, "Brimwave", folder))
         return;
@@ -46,27 +33,35 @@ void add_shortcut(int folder_id, const char *folder, const char *program_name)
                  MB_OK | MB_ICONINFORMATION, NULL);
 }
 
-// Every step must give exactly S_OK (S_FALSE counts as failure). What it
-// obtains is left in *link and *file for the caller to release.
-static bool make_and_save_link(IShellLinkA **link, IPersistFile **file, const char *target,
-                               const char *shortcut_path, const char *description,
-                               const char *working_folder)
+// Only a call that initialised COM (S_OK) or counted another use of it
+// (S_FALSE) is matched by an uninitialise; a thread already in another
+// apartment model keeps its own.
+static void end_com(HRESULT initialised)
 {
-    WCHAR wide_path[SHELL_PATH_SIZE];
-    if (CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                         (void **)link) != S_OK)
-        return false;
-    if ((*link)->SetPath(target) != S_OK)
-        return false;
-    if ((*link)->SetWorkingDirectory(working_folder) != S_OK)
-        return false;
-    if ((*link)->SetDescription(description) != S_OK)
-        return false;
-    if ((*link)->QueryInterface(IID_IPersistFile, (void **)file) != S_OK)
-        return false;
-    if (MultiByteToWideChar(CP_ACP, 0, shortcut_path, -1, wide_path, SHELL_PATH_SIZE) == 0)
-        return false;
-    return (*file)->Save(wide_path, REMEMBER_SAVED_FILE) == S_OK;
+    if (initialised == S_OK || initialised == S_FALSE)
+        CoUninitialize();
+}
+
+// A shell link object and its file interface, left in *link and *file for
+// the caller to release whatever the outcome.
+static bool make_shell_link(IShellLinkA **link, IPersistFile **file)
+{
+    return CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                            (void **)link) == S_OK &&
+           (*link)->QueryInterface(IID_IPersistFile, (void **)file) == S_OK;
+}
+
+static void release_shell_link(IShellLinkA *link, IPersistFile *file)
+{
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+}
+
+static bool to_wide_path(const char *path, WCHAR *wide)
+{
+    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, SHELL_PATH_SIZE) != 0;
 }
 
 bool create_shell_link(const char *target, const char *shortcut_path, const char *description,
@@ -74,17 +69,29 @@ bool create_shell_link(const char *target, const char *shortcut_path, const char
 {
     IShellLinkA *link = NULL;
     IPersistFile *file = NULL;
-    // Only a call that initialised COM (S_OK) or counted another use of it
-    // (S_FALSE) is matched by an uninitialise; a thread already in another
-    // apartment model keeps its own.
-    HRESULT initialised = CoInitialize(NULL);
-    bool saved =
-        make_and_save_link(&link, &file, target, shortcut_path, description, working_folder);
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    if (initialised == S_OK || initialised == S_FALSE)
-        CoUninitialize();
+    WCHAR wide_path[SHELL_PATH_SIZE];
+    HRESULT com = CoInitialize(NULL);
+    // Every step must give exactly S_OK (S_FALSE counts as failure).
+    bool saved = make_shell_link(&link, &file) && link->SetPath(target) == S_OK &&
+                 link->SetWorkingDirectory(working_folder) == S_OK &&
+                 link->SetDescription(description) == S_OK &&
+                 to_wide_path(shortcut_path, wide_path) &&
+                 file->Save(wide_path, REMEMBER_SAVED_FILE) == S_OK;
+    release_shell_link(link, file);
+    end_com(com);
     return saved;
+}
+
+bool read_shell_link_target(const char *shortcut_path, char *target, int target_size)
+{
+    IShellLinkA *link = NULL;
+    IPersistFile *file = NULL;
+    WCHAR wide_path[SHELL_PATH_SIZE];
+    HRESULT com = CoInitialize(NULL);
+    bool read = make_shell_link(&link, &file) && to_wide_path(shortcut_path, wide_path) &&
+                file->Load(wide_path, STGM_READ) == S_OK &&
+                link->GetPath(target, target_size, NULL, 0) == S_OK;
+    release_shell_link(link, file);
+    end_com(com);
+    return read;
 }

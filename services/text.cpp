@@ -26,9 +26,7 @@ bool copy_text(char *dest, size_t size, const char *text)
 
 bool ends_with_backslash(const char *text)
 {
-    size_t n = 0;
-    while (text[n])
-        n++;
+    size_t n = text_length(text);
     return n > 0 && text[n - 1] == '\\';
 }
 
@@ -51,9 +49,30 @@ size_t bounded_length(const char *text, size_t limit)
     return n;
 }
 
-static char lower_ascii(char c)
+size_t text_length(const char *text)
+{
+    return bounded_length(text, (size_t)-1);
+}
+
+char lower_ascii(char c)
 {
     return c >= 'A' && c <= 'Z' ? (char)(c - 'A' + 'a') : c;
+}
+
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+const char *format_decimal(uint32_t value, char *digits)
+{
+    char *first = digits + DECIMAL_SIZE - 1;
+    *first = 0;
+    do {
+        *--first = (char)('0' + value % 10);
+        value /= 10;
+    } while (value);
+    return first;
 }
 
 bool path_ends_with_name(const char *path, size_t size, const char *name)

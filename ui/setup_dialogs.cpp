@@ -2,6 +2,7 @@
 #include "services/shell_folders.h"
 #include "driver/setup_state.h"
 #include "services/process.h"
+#include "services/product.h"
 #include "services/text.h"
 #include "ui/fit_size.h"
 #include "ui/licence_text.h"
@@ -109,7 +110,7 @@ static void init_destination_dialog(HWND dialog)
 
 static void confirm_destination(HWND dialog)
 {
-    if (FindWindowA("Brimwave", NULL)) {
+    if (FindWindowA(MAIN_WINDOW_CLASS, NULL)) {
         show_message("Installation has detected that Brimwave is currently running. Please "
                      "close before installing.",
                      MB_OK | MB_ICONERROR, NULL);
@@ -142,7 +143,7 @@ static void browse_for_destination(HWND dialog)
     char *cursor = browse_buffer + bounded_length(browse_buffer, sizeof browse_buffer);
     // A path with no room for "\Brimwave" leaves the edit as it was.
     if ((!ends_with_backslash(browse_buffer) && !append_text(&cursor, end, "\\")) ||
-        !append_text(&cursor, end, "Brimwave"))
+        !append_text(&cursor, end, PRODUCT_FOLDER_NAME))
         return;
     SetDlgItemTextA(dialog, IDC_DESTINATION, browse_buffer);
 }

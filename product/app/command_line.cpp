@@ -5,16 +5,6 @@ const char finish_uninstall_switch[] = "/finish-uninstall";
 
 namespace {
 
-bool is_blank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-char lower_ascii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The word [word, end) is name, ignoring ASCII case.
 bool is_same_word(const char *word, const char *end, const char *name)
 {
@@ -114,14 +104,8 @@ bool build_finish_command(char *dest, size_t size, const char *program, uint32_t
     dest[0] = 0;
     if (!*program || !*folder || holds_quote(program) || holds_quote(folder))
         return false;
-    // Ten digits hold any 32-bit number.
-    char digits[11];
-    char *d = digits + sizeof digits - 1;
-    *d = 0;
-    do {
-        *--d = static_cast<char>('0' + process_id % 10);
-        process_id /= 10;
-    } while (process_id);
+    char digits[DECIMAL_SIZE];
+    const char *d = format_decimal(process_id, digits);
 
     char *cursor = dest;
     char *limit = dest + size;

@@ -1,10 +1,11 @@
 #include "help.h"
 #include <shellapi.h>
 #include "file_beside.h"
+#include "services/product.h"
+#include "services/system_paths.h"
 
 namespace {
 
-const char HELP_FILE_NAME[] = "Brimwave.chm";
 const char MESSAGE_TITLE[] = "Brimwave";
 
 char module_path[MAX_PATH];
@@ -15,9 +16,7 @@ char help_folder[MAX_PATH];
 
 void open_help(HWND owner)
 {
-    // GetModuleFileNameA fills the whole buffer when the path is cut short.
-    DWORD length = GetModuleFileNameA(NULL, module_path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH ||
+    if (!get_module_path(module_path, sizeof module_path) ||
         !file_beside(help_path, MAX_PATH, module_path, HELP_FILE_NAME) ||
         !file_beside(help_folder, MAX_PATH, module_path, "")) {
         MessageBoxA(owner, "The help file cannot be located: Brimwave's folder name is too long.",

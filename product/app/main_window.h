@@ -1,10 +1,7 @@
 // Brimwave's main window: a label and a Help button.
 #pragma once
 #include <windows.h>
-
-// The window class the setup program looks for with FindWindowA to tell
-// whether Brimwave is running: it must not change.
-#define MAIN_WINDOW_CLASS "Brimwave"
+#include "services/product.h" // MAIN_WINDOW_CLASS
 
 bool register_main_window_class(HINSTANCE instance);
 

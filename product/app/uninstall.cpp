@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "main_window.h"
 #include "services/process.h"
+#include "services/system_paths.h"
 #include "services/text.h"
 #include "uninstall_rules.h"
 
@@ -25,9 +26,7 @@ char finish_command[FINISH_COMMAND_SIZE];
 // The installation is the folder this program runs from; the question names it.
 bool find_installation(void)
 {
-    // GetModuleFileNameA fills the whole buffer when the path is cut short.
-    DWORD length = GetModuleFileNameA(NULL, module_path, sizeof module_path);
-    if (length == 0 || length >= sizeof module_path ||
+    if (!get_module_path(module_path, sizeof module_path) ||
         !program_folder(installation, sizeof installation, module_path))
         return false;
     char *cursor = question;
@@ -42,8 +41,7 @@ bool find_installation(void)
 // to finish the removal once this process has ended.
 bool start_finishing_copy(void)
 {
-    DWORD length = GetTempPathA(sizeof temporary_folder, temporary_folder);
-    if (length == 0 || length >= sizeof temporary_folder)
+    if (!get_temporary_folder(temporary_folder, sizeof temporary_folder))
         return false;
     // GetTempFileNameA creates the file under a name no one else holds.
     if (GetTempFileNameA(temporary_folder, "bwu", 0, copy_path) == 0)

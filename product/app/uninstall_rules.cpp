@@ -3,26 +3,11 @@
 
 namespace {
 
-char lower_ascii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-size_t text_length(const char *text)
-{
-    return bounded_length(text, static_cast<size_t>(-1));
-}
-
 // The length of path without one trailing backslash.
 size_t length_without_backslash(const char *path)
 {
     size_t n = text_length(path);
     return n > 0 && path[n - 1] == '\\' ? n - 1 : n;
-}
-
-bool is_blank(char c)
-{
-    return c == ' ' || c == '\t';
 }
 
 // [start, start + length) into dest with a terminating zero.

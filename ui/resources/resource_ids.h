@@ -20,5 +20,5 @@
 #define IDC_PROGRESS_STATUS 3001
 #define IDC_PROGRESS_BAR 3002
 
-#define IDR_PAYLOAD_PROGRAM 5000
-#define IDR_PAYLOAD_HELP 5001
+// IDR_PAYLOAD_PROGRAM and IDR_PAYLOAD_HELP, beside the file table.
+#include "services/product.h"

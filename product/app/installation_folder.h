@@ -1,0 +1,15 @@
+// Which folder is which: the installation an uninstall removes, the program
+// a record names, and the copy that may finish the removal.
+#pragma once
+
+// Whether a and b name one folder, however each was written.
+bool is_same_folder(const char *a, const char *b);
+
+// Whether path names the installed program (Brimwave.exe) in folder.
+bool names_installed_program(const char *path, const char *folder);
+
+// Only the copy that an uninstall made may finish it: it runs from the
+// temporary folder, and folder's Brimwave.exe is the file it was copied
+// from. Started by hand, from an installation or with another
+// installation's folder, it must remove nothing.
+bool is_own_finishing_copy(const char *folder);
