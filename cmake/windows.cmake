@@ -44,6 +44,7 @@ add_library(setup_services STATIC
     services/dll_search.cpp
     services/system_libraries.cpp
     services/system_paths.cpp
+    services/files.cpp
     services/payload.cpp
     services/shortcuts.cpp)
 target_include_directories(setup_services PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})

@@ -37,10 +37,12 @@ bool is_acceptable_destination(const char *destination)
         !destination[3])
         return false;
 
-    size_t longest = text_length(temporary_file_name);
-    // Each file is expanded under its staging name first.
+    // Each file is also expanded and kept under its staging and backup names.
+    size_t longest = STAGED_NAME_SIZE - 1;
+    if (text_length(temporary_file_name) > longest)
+        longest = text_length(temporary_file_name);
     for (const FileTableEntry &entry : payload_files) {
-        size_t n = bounded_length(entry.name, FILE_TABLE_NAME_SIZE) + text_length(staging_suffix);
+        size_t n = bounded_length(entry.name, FILE_TABLE_NAME_SIZE);
         if (n > longest)
             longest = n;
     }

@@ -14,9 +14,7 @@
 
 static int abort_requested;
 
-static_assert((int)PAYLOAD_FILE_COUNT <= (int)STAGED_FILE_LIMIT &&
-                  FILE_TABLE_NAME_SIZE + sizeof staging_suffix <= (size_t)STAGED_NAME_SIZE,
-              "every payload file can be staged");
+static_assert((int)PAYLOAD_FILE_COUNT <= (int)STAGED_FILE_LIMIT, "every payload file can be staged");
 
 // The user confirmed "Abort?": stop before anything further is changed.
 // Files expanded so far are only staged: they go, and an earlier
@@ -55,6 +53,28 @@ static void create_destination_folders(void)
         fatal_error("ERROR: Could not create folder.");
 }
 
+// Puts the new files in place together. While one of them stays in use,
+// everything is as it was: the user closes the program that holds it, or
+// cancels, and then nothing has changed.
+static void put_files_in_place(void)
+{
+    static char question[FILE_TABLE_NAME_SIZE + 64];
+    const char *in_use;
+    while (!put_staged_files_in_place(pump_progress_window, &in_use)) {
+        // An abort confirmed during the wait counts now that nothing is half done.
+        pump_and_honour_abort();
+        char *cursor = question;
+        char *end = question + sizeof question;
+        append_text(&cursor, end, in_use);
+        append_text(&cursor, end, " is in use by another program. Close it, then click Retry.");
+        if (show_message(question, MB_RETRYCANCEL | MB_ICONEXCLAMATION, NULL) != IDRETRY) {
+            discard_staged_files();
+            close_progress_window();
+            ExitProcess(1);
+        }
+    }
+}
+
 static void expand_payload_files(void)
 {
     static char status[FILE_TABLE_NAME_SIZE + 16];
@@ -73,7 +93,7 @@ static void expand_payload_files(void)
         pump_and_honour_abort();
     }
     // Only a complete new set replaces the files of an earlier installation.
-    put_staged_files_in_place();
+    put_files_in_place();
 }
 
 static void record_installation(void)

@@ -1,5 +1,6 @@
 #include "services/payload.h"
 #include <windows.h>
+#include "services/files.h"
 #include "services/process.h"
 #include "services/system_libraries.h"
 #include "services/text.h"
@@ -16,16 +17,23 @@ static DWORD bytes_written;
 static INT source, target;
 static OFSTRUCT lz_open_record;
 
-// The files staged so far: the target names, and the staged and backup names.
-static char staged_targets[STAGED_FILE_LIMIT][STAGED_NAME_SIZE];
-static char staged_names[STAGED_FILE_LIMIT][STAGED_NAME_SIZE];
-static char backup_name[STAGED_NAME_SIZE];
+// The files staged so far, and where each stands in its replacement.
+struct StagedFile {
+    char target[FILE_TABLE_NAME_SIZE];
+    char staged[STAGED_NAME_SIZE];
+    char backup[STAGED_NAME_SIZE];
+    bool aside;  // the file it replaces is under the backup name
+    bool placed; // the staged file is under the target name
+};
+static StagedFile staged_files[STAGED_FILE_LIMIT];
 static int staged_count;
 
 void discard_staged_files(void)
 {
-    for (int i = 0; i < staged_count; i++)
-        DeleteFileA(staged_names[i]);
+    for (int i = 0; i < staged_count; i++) {
+        clear_file_attributes(staged_files[i].staged);
+        DeleteFileA(staged_files[i].staged);
+    }
     staged_count = 0;
 }
 
@@ -79,6 +87,8 @@ void extract_payload_file(uint32_t resource_id, const char *target_name)
                           resource_bytes[SZDD_SIZE_OFFSET + 2] << 16 |
                           (DWORD)resource_bytes[SZDD_SIZE_OFFSET + 3] << 24;
 
+    // A file of ours that is read-only, hidden or system cannot be replaced.
+    clear_file_attributes(temporary_file_name);
     temporary_file = CreateFileA(temporary_file_name, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, NULL);
     if (temporary_file == INVALID_HANDLE_VALUE)
@@ -93,6 +103,7 @@ void extract_payload_file(uint32_t resource_id, const char *target_name)
 
     // Make sure the named target itself can be created, so that LZ32 never
     // falls back to an underscore-named file of the user's.
+    clear_file_attributes(target_name);
     HANDLE probe = CreateFileA(target_name, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, NULL);
     if (probe == INVALID_HANDLE_VALUE)
@@ -119,45 +130,109 @@ void extract_payload_file(uint32_t resource_id, const char *target_name)
 
 void stage_payload_file(uint32_t resource_id, const char *target_name)
 {
-    if (staged_count >= STAGED_FILE_LIMIT ||
-        !copy_text(staged_targets[staged_count], STAGED_NAME_SIZE, target_name) ||
-        !copy_text(staged_names[staged_count], STAGED_NAME_SIZE, target_name))
+    if (staged_count >= STAGED_FILE_LIMIT)
         fail_expansion("ERROR: Could not create file.");
-    // The backup name has the same length, so it fits too.
-    char *cursor = staged_names[staged_count] + bounded_length(target_name, STAGED_NAME_SIZE);
-    if (!append_text(&cursor, staged_names[staged_count] + STAGED_NAME_SIZE, staging_suffix))
+    StagedFile &file = staged_files[staged_count];
+    file.aside = file.placed = false;
+    if (!copy_text(file.target, sizeof file.target, target_name) ||
+        !make_staged_name(resource_id, STAGING_EXTENSION, file.staged) ||
+        !make_staged_name(resource_id, BACKUP_EXTENSION, file.backup))
         fail_expansion("ERROR: Could not create file.");
     // Counted before the expansion, so that its failure removes it too.
-    extract_payload_file(resource_id, staged_names[staged_count++]);
+    staged_count++;
+    extract_payload_file(resource_id, file.staged);
 }
 
-// Windows 95 has no MoveFileExA, so a target is replaced in three renames.
-static bool replace_with_staged(const char *target_name, const char *staged_name)
+static bool exists(const char *name)
 {
-    char *cursor = backup_name;
-    if (!append_text(&cursor, backup_name + sizeof backup_name, target_name) ||
-        !append_text(&cursor, backup_name + sizeof backup_name, backup_suffix))
-        return false;
-    bool had_old = GetFileAttributesA(target_name) != INVALID_FILE_ATTRIBUTES;
-    if (had_old) {
-        DeleteFileA(backup_name); // left by an earlier run that was cut short
-        if (!MoveFileA(target_name, backup_name))
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+static void (*between_tries)(void);
+
+static bool rename_file(const char *from, const char *to)
+{
+    clear_file_attributes(from);
+    return move_or_delete_file(from, to, between_tries);
+}
+
+// The target goes to its backup name. Windows 95 has no MoveFileExA, so a
+// file is never renamed over another: the name must be free first.
+static bool move_aside(StagedFile &file)
+{
+    if (!exists(file.target)) {
+        // An earlier run that was cut short may have left the old file under
+        // its backup name alone: a failure now puts it back in place.
+        file.aside = exists(file.backup);
+        return true;
+    }
+    if (exists(file.backup)) {
+        // Left by an earlier run while its target was in place: outdated.
+        clear_file_attributes(file.backup);
+        if (!move_or_delete_file(file.backup, NULL, between_tries))
             return false;
     }
-    if (!MoveFileA(staged_name, target_name)) {
-        if (had_old)
-            MoveFileA(backup_name, target_name);
-        return false;
-    }
-    if (had_old)
-        DeleteFileA(backup_name);
-    return true;
+    file.aside = rename_file(file.target, file.backup);
+    return file.aside;
 }
 
-void put_staged_files_in_place(void)
+static bool move_in(StagedFile &file)
 {
-    for (int i = 0; i < staged_count; i++)
-        if (!replace_with_staged(staged_targets[i], staged_names[i]))
+    file.placed = rename_file(file.staged, file.target);
+    return file.placed;
+}
+
+// Undoes the renames done, the last first. A file whose restore fails stays
+// where it is, under whichever name: false then.
+static bool undo_replacement(void)
+{
+    bool restored = true;
+    for (int i = staged_count - 1; i >= 0; i--) {
+        StagedFile &file = staged_files[i];
+        if (file.placed) {
+            file.placed = !rename_file(file.target, file.staged);
+            if (file.placed) {
+                restored = false;
+                continue; // the old file cannot come back over it
+            }
+        }
+        if (file.aside) {
+            file.aside = !rename_file(file.backup, file.target);
+            restored = restored && !file.aside;
+        }
+    }
+    return restored;
+}
+
+bool put_staged_files_in_place(void (*wait)(void), const char **in_use)
+{
+    between_tries = wait;
+    StagedFile *failed = NULL;
+    for (int i = 0; i < staged_count && !failed; i++)
+        if (!move_aside(staged_files[i]))
+            failed = &staged_files[i];
+    for (int i = 0; i < staged_count && !failed; i++)
+        if (!move_in(staged_files[i]))
+            failed = &staged_files[i];
+    if (failed) {
+        DWORD error = GetLastError();
+        if (!undo_replacement()) {
+            // Whatever is left is the only copy of some file: keep it all.
+            staged_count = 0;
             fail_expansion("ERROR: Could not create file.");
+        }
+        if (!is_in_use_error(error))
+            fail_expansion("ERROR: Could not create file.");
+        *in_use = failed->target;
+        return false;
+    }
+    // The new set is in place. A backup still in use (a running program)
+    // goes at the next restart; the installation itself has succeeded.
+    for (int i = 0; i < staged_count; i++) {
+        StagedFile &file = staged_files[i];
+        if (file.aside && !move_or_delete_file(file.backup, NULL, between_tries))
+            delete_at_restart(file.backup);
+    }
     staged_count = 0;
+    return true;
 }

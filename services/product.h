@@ -45,4 +45,20 @@ struct FileTableEntry {
 
 enum { PAYLOAD_FILE_COUNT = 2 };
 extern const FileTableEntry payload_files[PAYLOAD_FILE_COUNT];
+
+// While it is replaced, an installed file has two more names in its folder,
+// both made from its resource id: the new file is expanded under the staging
+// name, and the file it replaces keeps the backup name until the new one is
+// in place. 8.3 names, as LZ32 opens its files through OpenFile of 16-bit
+// Windows; '~' keeps them apart from a user's files, and a last character
+// other than '_' from LZ32's fallback names.
+#define STAGING_EXTENSION ".NEW"
+#define BACKUP_EXTENSION ".OLD"
+enum { STAGED_NAME_KINDS = 2 };
+extern const char *const staged_extensions[STAGED_NAME_KINDS]; // both of the above
+// "~BW" and up to five digits, an extension, the zero: "~BW5000.NEW".
+enum { STAGED_NAME_SIZE = 13 };
+// The staging or backup name (extension one of the above) of the file of
+// resource_id; false for an id of more than five digits.
+bool make_staged_name(uint32_t resource_id, const char *extension, char *name);
 #endif

@@ -96,3 +96,46 @@ bool is_own_finishing_copy(const char *folder)
            join_path(installed_program, sizeof installed_program, folder, PROGRAM_FILE_NAME) &&
            hold_same_bytes(own_path, installed_program);
 }
+
+// Whether name is the staging or backup name of an installed file, which
+// setup leaves behind when it is cut short or the file is in use.
+static bool is_staged_name(const char *name)
+{
+    char staged[STAGED_NAME_SIZE];
+    for (const FileTableEntry &entry : payload_files)
+        for (const char *extension : staged_extensions)
+            if (make_staged_name(entry.resource_id, extension, staged) &&
+                path_ends_with_name(name, MAX_PATH, staged))
+                return true;
+    return false;
+}
+
+FolderState folder_state(const char *folder)
+{
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FOLDER_MISSING;
+    // A folder that cannot be listed is tried as if empty: removing it then
+    // fails and is reported.
+    char pattern[MAX_PATH];
+    if (!join_path(pattern, sizeof pattern, folder, "*"))
+        return FOLDER_EMPTY;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return FOLDER_EMPTY;
+    FolderState state = FOLDER_EMPTY;
+    do {
+        const char *name = found.cFileName;
+        bool is_dot = name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+        if (is_dot)
+            continue;
+        // What is left under those names is deleted at the next restart.
+        if (!is_staged_name(name))
+            state = FOLDER_HOLDS_FILES;
+        else if (state == FOLDER_EMPTY)
+            state = FOLDER_PENDING;
+    } while (state != FOLDER_HOLDS_FILES && FindNextFileA(search, &found));
+    FindClose(search);
+    return state;
+}

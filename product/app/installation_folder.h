@@ -8,6 +8,14 @@ bool is_same_folder(const char *a, const char *b);
 // Whether path names the installed program (Brimwave.exe) in folder.
 bool names_installed_program(const char *path, const char *folder);
 
+enum FolderState {
+    FOLDER_MISSING,
+    FOLDER_EMPTY,
+    FOLDER_PENDING, // only files deleted at the next restart are left
+    FOLDER_HOLDS_FILES,
+};
+FolderState folder_state(const char *folder);
+
 // Only the copy that an uninstall made may finish it: it runs from the
 // temporary folder, and folder's Brimwave.exe is the file it was copied
 // from. Started by hand, from an installation or with another

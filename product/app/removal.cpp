@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include "installation_folder.h"
 #include "removal_report.h"
+#include "services/files.h"
 #include "services/process.h"
 #include "services/product.h"
 #include "services/registry.h"
@@ -19,9 +20,6 @@ namespace {
 enum {
     // How long the copy waits for the uninstalling Brimwave.exe to end.
     ORIGINAL_EXIT_TIMEOUT_MS = 30000,
-    // A program file can stay locked for a moment after its process ended.
-    DELETE_ATTEMPTS = 10,
-    DELETE_RETRY_MS = 200,
 };
 
 const char product_key_name[] = "HKEY_CURRENT_USER\\" PRODUCT_KEY;
@@ -39,46 +37,46 @@ void wait_for_original(uint32_t process_id)
     CloseHandle(process);
 }
 
-// True when the file is gone, also when it was gone before.
+// True when the file is gone, also when it was gone before. A program file
+// can stay locked for a moment after its process ended.
 bool delete_installed_file(const char *path)
 {
-    for (int attempt = 1;; attempt++) {
-        if (DeleteFileA(path))
-            return true;
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return true;
-        if (attempt == DELETE_ATTEMPTS)
-            return false;
-        Sleep(DELETE_RETRY_MS);
-    }
+    clear_file_attributes(path);
+    if (move_or_delete_file(path, NULL, NULL))
+        return true;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-enum FolderState { FOLDER_MISSING, FOLDER_EMPTY, FOLDER_HOLDS_FILES };
-
-FolderState folder_state(const char *folder)
+// Deletes a file setup left under a staging or backup name; one still in use
+// goes at the next restart.
+bool delete_staged_file(const char *path)
 {
-    DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return FOLDER_MISSING;
-    // A folder that cannot be listed is tried as if empty: removing it then
-    // fails and is reported.
-    char pattern[MAX_PATH];
-    if (!join_path(pattern, sizeof pattern, folder, "*"))
-        return FOLDER_EMPTY;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return FOLDER_EMPTY;
-    FolderState state = FOLDER_EMPTY;
-    do {
-        const char *name = found.cFileName;
-        bool is_dot = name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
-        if (!is_dot)
-            state = FOLDER_HOLDS_FILES;
-    } while (state == FOLDER_EMPTY && FindNextFileA(search, &found));
-    FindClose(search);
-    return state;
+    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES || delete_installed_file(path) ||
+           delete_at_restart(path);
+}
+
+// What an interrupted setup left: each installed file's staging and backup
+// names.
+bool remove_staged_files(const char *folder)
+{
+    char staged[STAGED_NAME_SIZE];
+    char file_path[MAX_PATH];
+    for (const FileTableEntry &entry : payload_files) {
+        for (const char *extension : staged_extensions) {
+            if (!(entry.flags & FILE_FLAG_EXPAND) ||
+                !make_staged_name(entry.resource_id, extension, staged) ||
+                !join_path(file_path, sizeof file_path, folder, staged))
+                continue;
+            if (!delete_staged_file(file_path)) {
+                note_problem("The file ", file_path,
+                             " could not be deleted. Close any program that is using it, then "
+                             "uninstall Brimwave again.");
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 // The payload table's entries in reverse order: the help file, then the
@@ -87,6 +85,8 @@ FolderState folder_state(const char *folder)
 bool remove_payload_files(const char *folder)
 {
     char file_path[MAX_PATH];
+    if (!remove_staged_files(folder))
+        return false;
     for (int i = PAYLOAD_FILE_COUNT - 1; i >= 0; i--) {
         const FileTableEntry &entry = payload_files[i];
         if (!join_path(file_path, sizeof file_path, folder, entry.name)) {
@@ -192,6 +192,11 @@ void remove_folder_if_empty(const char *folder)
         if (!RemoveDirectoryA(folder))
             note_problem("The folder ", folder, " could not be removed.");
         break;
+    case FOLDER_PENDING:
+        // Pending deletes are carried out in order: the files, then it.
+        if (!delete_at_restart(folder))
+            note_problem("The folder ", folder, " could not be removed.");
+        break;
     }
 }
 
@@ -205,7 +210,7 @@ void schedule_own_deletion(const char *folder)
     if (get_module_path(own_path, sizeof own_path) &&
         program_folder(own_folder, sizeof own_folder, own_path) &&
         !is_same_path(own_folder, folder))
-        MoveFileExA(own_path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
+        delete_at_restart(own_path);
 }
 
 } // namespace

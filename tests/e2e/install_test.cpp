@@ -55,6 +55,11 @@ protected:
             press_button(dialog, IDOK);
         else
             confirm_destination(dialog, folder);
+        return install_prompt();
+    }
+    // Waits for the final prompt; its text.
+    std::string install_prompt()
+    {
         prompt_ = wait_for_message_box("Install Brimwave", 60000);
         if (!prompt_)
             return "<no final prompt>";
@@ -169,9 +174,9 @@ TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
 
 TEST_F(Install, TheLongestAcceptedFolderInstalls)
 {
-    // 110 characters: the staged "Brimwave.exe.new" in it makes a 127-character path.
-    std::string folder = "C:\\A\\" + std::string(105, 'l');
-    ASSERT_EQ(folder.size(), 110u);
+    // 114 characters: "Brimwave.exe" in it makes a 127-character path.
+    std::string folder = "C:\\A\\" + std::string(109, 'l');
+    ASSERT_EQ(folder.size(), 114u);
     start();
     EXPECT_EQ(install(folder), installed_prompt);
     answer(IDNO);
@@ -439,7 +444,83 @@ TEST_F(Install, AFailedReinstallLeavesTheInstalledFilesAsTheyWere)
     EXPECT_TRUE(file_contents("C:\\A\\Brimwave.exe") == program) << "Brimwave.exe changed";
     EXPECT_TRUE(file_contents("C:\\A\\Brimwave.chm") == help) << "Brimwave.chm changed";
     expect_installed_in("C:\\A", "C:\\A");
-    for (const char *left : {"tempfile.tmp", "Brimwave.exe.new", "Brimwave.chm.new",
-                             "Brimwave.exe.old", "Brimwave.chm.old"})
+    for (const char *left : {"tempfile.tmp", "~BW5000.NEW", "~BW5001.NEW", "~BW5000.OLD",
+                             "~BW5001.OLD"})
         EXPECT_FALSE(file_exists(std::string("C:\\A\\") + left)) << left;
+}
+
+TEST_F(Install, AReadOnlyProgramNeverBlocksAReinstall)
+{
+    start();
+    EXPECT_EQ(install("C:\\A"), installed_prompt);
+    answer(IDNO);
+    ASSERT_TRUE(SetFileAttributesA("C:\\A\\Brimwave.exe", FILE_ATTRIBUTE_READONLY));
+    for (int run = 1; run <= 2; run++) {
+        SCOPED_TRACE(run);
+        start();
+        EXPECT_EQ(install(), installed_prompt);
+        answer(IDNO);
+        EXPECT_EQ(folder_entries("C:\\A"),
+                  (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
+        EXPECT_TRUE(same_contents("C:\\A\\Brimwave.exe", PRODUCT_PROGRAM));
+    }
+}
+
+TEST_F(Install, AFileInUseIsNamedAndAShortLockIsWaitedOut)
+{
+    start();
+    EXPECT_EQ(install("C:\\A"), installed_prompt);
+    answer(IDNO);
+    // An older version, whose files differ from the new ones.
+    store_previous_installation("C:\\A", 99);
+    ASSERT_TRUE(write_file("C:\\A\\Brimwave.exe", "old program"));
+    ASSERT_TRUE(write_file("C:\\A\\Brimwave.chm", "old help"));
+    auto hold_help = [] {
+        return CreateFileA("C:\\A\\Brimwave.chm", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    };
+    auto start_update = [this] {
+        start();
+        HWND dialog = pass_licence();
+        if (dialog)
+            press_button(dialog, IDOK);
+    };
+
+    // Held all along: the question names the file, and Cancel changes nothing.
+    HANDLE held = hold_help();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    start_update();
+    HWND box = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(box, nullptr);
+    MessageBoxInfo info = read_message_box(box);
+    EXPECT_EQ(info.text, "Brimwave.chm is in use by another program. Close it, then click Retry.");
+    EXPECT_EQ(info.buttons, (std::vector<int>{IDRETRY, IDCANCEL}));
+    EXPECT_EQ(info.icon, "warning");
+    press_button(box, IDCANCEL);
+    EXPECT_EQ(wait_for_exit(), 1u);
+    CloseHandle(held);
+    EXPECT_EQ(file_contents("C:\\A\\Brimwave.exe"), "old program");
+    EXPECT_EQ(file_contents("C:\\A\\Brimwave.chm"), "old help");
+    EXPECT_EQ(folder_entries("C:\\A"), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
+    DWORD type = 0;
+    EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type),
+              std::string("\x63\0\0\0", 4));
+
+    // Held for a second once the program has been moved aside: the update
+    // waits it out and goes through without a question.
+    held = hold_help();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    start_update();
+    for (int i = 0; i < 3000 && !file_exists("C:\\A\\~BW5000.OLD"); i++)
+        Sleep(10);
+    EXPECT_TRUE(file_exists("C:\\A\\~BW5000.OLD")) << "the program was not moved aside";
+    Sleep(1000);
+    CloseHandle(held);
+    EXPECT_EQ(install_prompt(), updated_prompt);
+    answer(IDNO);
+    EXPECT_TRUE(same_contents("C:\\A\\Brimwave.exe", PRODUCT_PROGRAM));
+    EXPECT_TRUE(same_contents("C:\\A\\Brimwave.chm", PRODUCT_HELP));
+    EXPECT_EQ(folder_entries("C:\\A"), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
+    EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type),
+              std::string("\x64\0\0\0", 4));
 }

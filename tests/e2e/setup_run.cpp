@@ -1,6 +1,7 @@
 #include "tests/e2e/setup_run.h"
 #include <objbase.h>
 #include <shlobj.h>
+#include <algorithm>
 #include <vector>
 
 const char product_key[] = "Software\\Brimwave";
@@ -240,4 +241,34 @@ void remove_tree(const std::string &path)
         FindClose(search);
     }
     RemoveDirectoryA(path.c_str());
+}
+
+std::vector<std::string> folder_entries(const std::string &folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool write_file(const std::string &path, const std::string &text)
+{
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+              written == text.size();
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return ok;
 }

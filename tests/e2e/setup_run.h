@@ -56,5 +56,9 @@ std::string file_contents(const std::string &path);
 // Both files exist and hold the same bytes; the failure says how they differ.
 ::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);
 bool file_exists(const std::string &path);
+// The names in a folder, sorted.
+std::vector<std::string> folder_entries(const std::string &folder);
+// A file holding text, replacing any file of that name.
+bool write_file(const std::string &path, const std::string &text);
 bool folder_exists(const std::string &path);
 void remove_tree(const std::string &path);

@@ -327,6 +327,11 @@ TEST_F(Uninstall, AnUnquotedCommandWorksToo)
     std::string command = registered_command();
     ASSERT_EQ(command, "C:\\Apps\\Brimwave\\Brimwave.exe /uninstall");
     expect_installation_in_place(apps_folder);
+    // What a setup that was cut short leaves goes too, read-only or not.
+    const std::string backup = std::string(apps_folder) + "\\~BW5000.OLD";
+    ASSERT_TRUE(write_file(backup, "old program"));
+    ASSERT_TRUE(write_file(std::string(apps_folder) + "\\~BW5001.NEW", "new help"));
+    SetFileAttributesA(backup.c_str(), FILE_ATTRIBUTE_READONLY);
     uninstall_completely(apps_folder);
     EXPECT_TRUE(folder_exists("C:\\Apps"));
 }

@@ -54,9 +54,9 @@ TEST(DestinationValidation, DriveColonBackslashAndAName)
 
 TEST(DestinationValidation, EveryFullPathFitsWhatLz32CanOpen)
 {
-    // Folder, backslash and "Brimwave.exe.new" (16, the longest name: the
-    // staged file) within 127.
-    std::string longest = "C:\\" + std::string(107, 'd'); // 110 characters
+    // Folder, backslash and "Brimwave.exe" or "tempfile.tmp" (12, the longest
+    // names; the staged "~BW5000.NEW" is 11) within 127.
+    std::string longest = "C:\\" + std::string(111, 'd'); // 114 characters
     EXPECT_TRUE(is_acceptable_destination(longest.c_str()));
     EXPECT_TRUE(is_acceptable_destination((longest + "\\").c_str())); // no second backslash
     EXPECT_FALSE(is_acceptable_destination((longest + "d").c_str()));

@@ -28,22 +28,6 @@ std::string scratch_folder(const std::string &name)
     return folder;
 }
 
-std::vector<std::string> folder_entries(const std::string &folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 // Extracts in this process (the paths that return).
 void extract_here(HMODULE module, uint32_t id, const char *name, const std::string &folder)
 {
@@ -198,6 +182,36 @@ TEST(Payload, AnExpansionThatCannotRunIsFatal)
     EXPECT_EQ(fatal.text, "ERROR: Could not write to file.");
     EXPECT_EQ(fatal.exit_code, 1u);
     EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
+}
+
+TEST(Payload, AReplacementThatMeetsAFileInUseIsUndoneAndCanBeTriedAgain)
+{
+    std::string folder = scratch_folder("all-or-nothing");
+    ASSERT_TRUE(write_file(folder + "\\first.bmp", "old first"));
+    ASSERT_TRUE(write_file(folder + "\\second.bmp", "old second"));
+    SetFileAttributesA((folder + "\\first.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+    module_handle = GetModuleHandleA(nullptr);
+    stage_payload_file(5000, "first.bmp");
+    stage_payload_file(5001, "second.bmp");
+    // Held without delete sharing: the second cannot be moved aside, after the first was.
+    HANDLE held = CreateFileA("second.bmp", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const char *in_use = "<unset>";
+    EXPECT_FALSE(put_staged_files_in_place(nullptr, &in_use));
+    EXPECT_STREQ(in_use, "second.bmp");
+    EXPECT_EQ(file_contents(folder + "\\first.bmp"), "old first");
+    EXPECT_EQ(folder_entries(folder), (std::vector<std::string>{"first.bmp", "second.bmp",
+                                                                 "~BW5000.NEW", "~BW5001.NEW"}));
+    CloseHandle(held);
+    EXPECT_TRUE(put_staged_files_in_place(nullptr, &in_use));
+    SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(same_contents(folder + "\\first.bmp", BANNER_FILE));
+    EXPECT_TRUE(same_contents(folder + "\\second.bmp", BANNER_FILE));
+    EXPECT_EQ(folder_entries(folder), (std::vector<std::string>{"first.bmp", "second.bmp"}));
 }
 
 int main(int argc, char **argv)
