@@ -51,10 +51,3 @@ struct Shortcut {
 Shortcut read_shortcut(const std::string &path);
 // Closes every Brimwave window and waits for its process to end.
 void close_product_windows();
-
-std::string file_contents(const std::string &path);
-// Both files exist and hold the same bytes; the failure says how they differ.
-::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);
-bool file_exists(const std::string &path);
-bool folder_exists(const std::string &path);
-void remove_tree(const std::string &path);

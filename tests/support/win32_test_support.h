@@ -1,10 +1,14 @@
-// Helpers for tests that run under Wine: starting programs, finding and
-// reading their windows from outside, and scratch registry state.
+// Helpers for tests that run under Wine, the one header tests include:
+// driving programs from outside (driving.cpp), reading what their windows
+// show (screens.cpp), and the machine state they leave (machine_state.cpp).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+// ---- Driving programs (driving.cpp) ----
 
 struct ChildProcess {
     HANDLE handle = nullptr;
@@ -29,6 +33,13 @@ HWND wait_for_window(DWORD process_id, const char *title, DWORD timeout_ms);
 // All visible top-level windows of the process, for failure messages.
 std::string describe_windows(DWORD process_id);
 
+std::string window_text(HWND window);
+std::string control_text(HWND dialog, int id);
+// Presses a dialog's button as a click would.
+void press_button(HWND dialog, int id);
+
+// ---- Reading screens (screens.cpp) ----
+
 struct MessageBoxInfo {
     std::string title;
     std::string text;
@@ -37,10 +48,22 @@ struct MessageBoxInfo {
 };
 MessageBoxInfo read_message_box(HWND box);
 
-std::string window_text(HWND window);
-std::string control_text(HWND dialog, int id);
-// Presses a dialog's button as a click would.
-void press_button(HWND dialog, int id);
+// Saves the whole screen as a 24-bit BMP file; false when it cannot.
+bool save_screenshot(const std::string &path);
+
+// Selects the item of a tree view in another process whose path of item
+// texts (from the root) is given, for example {"Desktop", "My Computer"}.
+// The texts are compared case-insensitively by prefix.
+bool select_tree_path(HWND tree, DWORD process_id, const std::vector<std::string> &path);
+
+// The child windows of window, one per line: class, id, style, text; for
+// failure messages.
+std::string describe_children(HWND window);
+// The texts of a tree view's items in another process, indented by level,
+// as far as they are expanded; for failure messages.
+std::string describe_tree(HWND tree, DWORD process_id);
+
+// ---- Machine state (machine_state.cpp) ----
 
 // Registry: scratch state that tests clear first.
 void delete_key_tree(HKEY root, const char *path);
@@ -59,17 +82,11 @@ std::string default_destination();
 // This 32-bit process runs on 64-bit Windows (a 64-bit Wine prefix).
 bool running_wow64();
 
-// Saves the whole screen as a 24-bit BMP file; false when it cannot.
-bool save_screenshot(const std::string &path);
-
-// Selects the item of a tree view in another process whose path of item
-// texts (from the root) is given, for example {"Desktop", "My Computer"}.
-// The texts are compared case-insensitively by prefix.
-bool select_tree_path(HWND tree, DWORD process_id, const std::vector<std::string> &path);
-
-// The child windows of window, one per line: class, id, style, text; for
-// failure messages.
-std::string describe_children(HWND window);
-// The texts of a tree view's items in another process, indented by level,
-// as far as they are expanded; for failure messages.
-std::string describe_tree(HWND tree, DWORD process_id);
+// A file's bytes, or "<missing>" when it cannot be opened.
+std::string file_contents(const std::string &path);
+// Both files exist and hold the same bytes; the failure says how they differ.
+::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);
+bool file_exists(const std::string &path);
+bool folder_exists(const std::string &path);
+// Deletes a folder with everything in it, read-only files too.
+void remove_tree(const std::string &path);

@@ -1,0 +1,136 @@
+// The machine state programs leave: registry values, shell folders and files.
+#include "tests/support/win32_test_support.h"
+#include <shlobj.h>
+
+void delete_key_tree(HKEY root, const char *path)
+{
+    RegDeleteTreeA(root, path);
+    RegDeleteKeyA(root, path);
+}
+
+bool write_value(HKEY root, const char *key, const char *name, DWORD type, const void *data,
+                 DWORD size)
+{
+    HKEY handle;
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    LONG result = RegSetValueExA(handle, name, 0, type, static_cast<const BYTE *>(data), size);
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS;
+}
+
+bool read_value(HKEY root, const char *key, const char *name, DWORD *type,
+                std::vector<unsigned char> *data)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    LONG result = RegQueryValueExA(handle, name, nullptr, type, nullptr, &size);
+    if (result == ERROR_SUCCESS) {
+        data->assign(size, 0);
+        result = RegQueryValueExA(handle, name, nullptr, type, data->data(), &size);
+        data->resize(size);
+    }
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS;
+}
+
+bool value_exists(HKEY root, const char *key, const char *name)
+{
+    DWORD type;
+    std::vector<unsigned char> data;
+    return read_value(root, key, name, &type, &data);
+}
+
+bool key_exists(HKEY root, const char *key)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::string program_files_folder()
+{
+    char path[MAX_PATH] = "<no Program Files folder>";
+    SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string default_destination()
+{
+    return program_files_folder() + "\\Brimwave";
+}
+
+bool running_wow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string file_contents(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string data;
+    char chunk[65536];
+    DWORD got;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got)
+        data.append(chunk, got);
+    CloseHandle(file);
+    return data;
+}
+
+::testing::AssertionResult same_contents(const std::string &path, const std::string &expected)
+{
+    std::string got = file_contents(path), want = file_contents(expected);
+    if (want == "<missing>")
+        return ::testing::AssertionFailure() << expected << " is missing";
+    if (got == want)
+        return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < got.size() && at < want.size() && got[at] == want[at])
+        at++;
+    return ::testing::AssertionFailure() << path << " (" << got.size() << " bytes) differs from "
+                                         << expected << " (" << want.size()
+                                         << " bytes) from byte " << at;
+}
+
+bool file_exists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folder_exists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void remove_tree(const std::string &path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string child = path + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                remove_tree(child);
+            else {
+                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
