@@ -74,8 +74,6 @@ TEST_F(Dialogs, DecliningTheLicenceEndsWithoutWritingAnything)
         EXPECT_EQ(wait_for_exit(), 0u);
         EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
         EXPECT_FALSE(folder_exists(default_destination()));
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 
@@ -120,8 +118,6 @@ TEST_F(Dialogs, EachModeHasItsWordingAndEditability)
         press_button(dialog, IDCANCEL);
         EXPECT_EQ(wait_for_exit(), 0u);
         EXPECT_FALSE(folder_exists("C:\\Old"));
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 

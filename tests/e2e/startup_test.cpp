@@ -66,8 +66,6 @@ TEST_F(Startup, AMissingSystemLibraryIsFatal)
         EXPECT_EQ(wait_for_exit(), 1u);
         delete_key_tree(HKEY_CURRENT_USER, app_defaults);
         kill_process(setup_);
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 
@@ -104,8 +102,6 @@ TEST_F(Startup, AnotherSetupsWindowOrMutexMakesItLeaveSilently)
         if (mutex)
             CloseHandle(mutex);
         kill_process(setup_);
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 

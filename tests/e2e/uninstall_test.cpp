@@ -155,8 +155,6 @@ protected:
         ASSERT_NE(prompt, nullptr);
         press_button(prompt, IDNO);
         ASSERT_EQ(wait_for_exit(), 0u);
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 
     std::string registered_command()
@@ -168,8 +166,6 @@ protected:
     // line alone, no program name, and returns the box it shows first.
     HWND start_uninstaller(const std::string &command)
     {
-        uninstaller_.~ChildProcess();
-        new (&uninstaller_) ChildProcess();
         if (!start_process(command, nullptr, &uninstaller_)) {
             ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
             return nullptr;

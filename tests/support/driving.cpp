@@ -2,17 +2,20 @@
 // finding their windows, reading window texts and pressing buttons.
 #include "tests/support/win32_test_support.h"
 
-ChildProcess::~ChildProcess()
+void ChildProcess::reset()
 {
     if (handle)
         CloseHandle(handle);
     if (thread)
         CloseHandle(thread);
+    handle = thread = nullptr;
+    id = 0;
 }
 
 bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
                    const char *program, bool suspended)
 {
+    child->reset();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};

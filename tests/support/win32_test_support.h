@@ -10,16 +10,23 @@
 
 // ---- Driving programs (driving.cpp) ----
 
+// A started program. Its handles are closed, not the program ended, when
+// it is reset, started again or destroyed; it cannot be copied.
 struct ChildProcess {
     HANDLE handle = nullptr;
     HANDLE thread = nullptr; // kept while the process is suspended
     DWORD id = 0;
-    ~ChildProcess();
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+    ~ChildProcess() { reset(); }
+    void reset();
 };
 
-// Starts command_line with folder as working folder (nullptr: ours). program
-// names the file to run when the command line alone does not. A suspended
-// process runs once resume_process is called.
+// Starts command_line with folder as working folder (nullptr: ours), in
+// child, which is reset first. program names the file to run when the
+// command line alone does not. A suspended process runs once
+// resume_process is called.
 bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
                    const char *program = nullptr, bool suspended = false);
 void resume_process(ChildProcess *child);
