@@ -1,7 +1,6 @@
 // Whole installations by the real SETUP.EXE, checked from outside: files,
 // registry values with their types and bytes, shortcuts read back through
 // IShellLinkA, the companion stand-in's log, and the final prompt.
-#include <objbase.h>
 #include <shlobj.h>
 #include "tests/e2e/setup_run.h"
 
@@ -25,7 +24,6 @@ protected:
     void SetUp() override
     {
         SetupRun::SetUp();
-        CoInitialize(nullptr);
         DeleteFileA(companion_log);
         SetEnvironmentVariableA("BLADEENC_LOG", companion_log);
         DeleteFileA(start_log);
@@ -42,7 +40,6 @@ protected:
     {
         SetupRun::TearDown();
         close_product_windows();
-        CoUninitialize();
     }
     // Goes through licence and destination (typing folder unless empty) and
     // waits for the final prompt; its text.

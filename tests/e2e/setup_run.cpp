@@ -1,6 +1,4 @@
 #include "tests/e2e/setup_run.h"
-#include <objbase.h>
-#include <shlobj.h>
 #include <vector>
 
 const char product_key[] = "Software\\Brimwave";
@@ -124,43 +122,6 @@ void SetupRun::store_previous_installation(const char *directory, DWORD version)
                             static_cast<DWORD>(strlen(directory) + 1)));
     ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", REG_BINARY,
                             &version, 4));
-}
-
-std::string shortcut_path(int csidl)
-{
-    char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, csidl, TRUE);
-    return std::string(path) + "\\Brimwave.lnk";
-}
-
-Shortcut read_shortcut(const std::string &path)
-{
-    Shortcut result;
-    IShellLinkA *link = nullptr;
-    IPersistFile *file = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void **>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) &&
-        SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[MAX_PATH];
-        strcpy(text, "<unset>");
-        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-        result.target = text;
-        strcpy(text, "<unset>");
-        link->GetWorkingDirectory(text, MAX_PATH);
-        result.folder = text;
-        strcpy(text, "<unset>");
-        link->GetDescription(text, MAX_PATH);
-        result.description = text;
-        result.loaded = true;
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    return result;
 }
 
 void close_product_windows()

@@ -41,13 +41,5 @@ protected:
 // 64-bit.
 void expect_shipped_image(const ChildProcess &process);
 
-// The shortcut file "Brimwave.lnk" in a shell folder.
-std::string shortcut_path(int csidl);
-struct Shortcut {
-    bool loaded = false;
-    std::string target, folder, description;
-};
-// A shortcut read back through IShellLinkA (COM must be initialised).
-Shortcut read_shortcut(const std::string &path);
 // Closes every Brimwave window and waits for its process to end.
 void close_product_windows();

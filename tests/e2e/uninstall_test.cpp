@@ -4,7 +4,6 @@
 // it left is checked with independent means: file and folder attributes,
 // registry reads, shortcuts loaded through IShellLinkA, and the pending
 // delete that a restart carries out.
-#include <objbase.h>
 #include <shlobj.h>
 #include "tests/e2e/setup_run.h"
 
@@ -120,7 +119,6 @@ protected:
     void SetUp() override
     {
         SetupRun::SetUp();
-        CoInitialize(nullptr);
         close_product_windows();
         for (int csidl : shortcut_folders)
             DeleteFileA(shortcut_path(csidl).c_str());
@@ -138,7 +136,6 @@ protected:
             CloseHandle(copy_.process);
         }
         close_product_windows();
-        CoUninitialize();
     }
     // A whole installation by SETUP.EXE into folder (the proposed one when
     // empty), leaving the final prompt with No.

@@ -1,6 +1,9 @@
 // The machine state programs leave: registry values, shell folders and files.
 #include "tests/support/win32_test_support.h"
+#include <objbase.h>
 #include <shlobj.h>
+#include <string.h>
+#include "services/product.h"
 
 void delete_key_tree(HKEY root, const char *path)
 {
@@ -69,6 +72,55 @@ bool running_wow64()
 {
     BOOL wow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::string shortcut_path(int csidl)
+{
+    char path[MAX_PATH] = "<no shell folder>";
+    SHGetFolderPathA(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::string(path) + "\\" SHORTCUT_NAME;
+}
+
+namespace {
+// What get(buffer, size) wrote into a buffer filled with a sentinel first:
+// a text that is not terminated within the buffer was not written.
+template <typename Get> std::string written(Get get)
+{
+    char buffer[MAX_PATH];
+    memset(buffer, 'S', sizeof buffer);
+    get(buffer, static_cast<int>(sizeof buffer));
+    return memchr(buffer, 0, sizeof buffer) ? buffer : "<not written>";
+}
+} // namespace
+
+Shortcut read_shortcut(const std::string &path)
+{
+    Shortcut shortcut;
+    HRESULT initialised = CoInitialize(nullptr);
+    IShellLinkA *link = nullptr;
+    IPersistFile *file = nullptr;
+    WCHAR wide[MAX_PATH];
+    if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         reinterpret_cast<void **>(&link)) == S_OK &&
+        link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)) == S_OK &&
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) &&
+        file->Load(wide, STGM_READ) == S_OK) {
+        shortcut.loaded = true;
+        shortcut.target = written(
+            [&](char *text, int size) { link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
+        shortcut.folder =
+            written([&](char *text, int size) { link->GetWorkingDirectory(text, size); });
+        shortcut.description =
+            written([&](char *text, int size) { link->GetDescription(text, size); });
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    // S_FALSE entered too; RPC_E_CHANGED_MODE (a multithreaded apartment) did not.
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+    return shortcut;
 }
 
 std::string file_contents(const std::string &path)

@@ -89,6 +89,18 @@ std::string default_destination();
 // This 32-bit process runs on 64-bit Windows (a 64-bit Wine prefix).
 bool running_wow64();
 
+// The shortcut file SHORTCUT_NAME in a shell folder, created when missing.
+// The folder is asked for by path, not by item list as the setup program does.
+std::string shortcut_path(int csidl);
+struct Shortcut {
+    bool loaded = false; // the texts are read only from a file that loaded
+    std::string target, folder, description; // "<not written>" when not given back
+};
+// A shortcut read back through the shell's IShellLinkA. Any thread may call
+// it: it enters COM for the call and leaves it again, and a thread already
+// in an apartment, of either kind, stays in it.
+Shortcut read_shortcut(const std::string &path);
+
 // A file's bytes, or "<missing>" when it cannot be opened.
 std::string file_contents(const std::string &path);
 // Both files exist and hold the same bytes; the failure says how they differ.
