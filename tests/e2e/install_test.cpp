@@ -11,12 +11,14 @@ const char start_log[] = "C:\\brimwave-start.log"; // where Brimwave says it was
 const char installed_prompt[] = "Brimwave has been successfully installed!\r\nWould you like to run now?";
 const char updated_prompt[] = "Brimwave has been successfully updated!\r\nWould you like to run now?";
 
-std::string read_text_value(HKEY root, const char *key, const char *name, DWORD *type)
+// A REG_SZ value that holds text and exactly one terminating zero.
+void expect_text_value(HKEY root, const char *key, const char *name, const std::string &text)
 {
-    std::vector<unsigned char> data;
-    if (!read_value(root, key, name, type, &data))
-        return "<missing>";
-    return std::string(data.begin(), data.end());
+    DWORD type = REG_NONE;
+    size_t stored = 0;
+    EXPECT_EQ(read_text_value(root, key, name, &type, &stored), text) << name;
+    EXPECT_EQ(type, (DWORD)REG_SZ) << name;
+    EXPECT_EQ(stored, text.size() + 1) << name << ": the text and one zero";
 }
 
 class Install : public SetupRun {
@@ -80,17 +82,14 @@ protected:
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.chm", PRODUCT_HELP));
         EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
-        DWORD type = 0;
-        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", &type),
-                  typed + std::string(1, '\0'));
-        EXPECT_EQ(type, (DWORD)REG_SZ);
-        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type),
-                  std::string("\x64\0\0\0", 4));
+        expect_text_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", typed);
+        DWORD type = REG_NONE;
+        std::vector<unsigned char> version;
+        read_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type, &version);
+        EXPECT_EQ(version, (std::vector<unsigned char>{0x64, 0, 0, 0}));
         EXPECT_EQ(type, (DWORD)REG_BINARY);
         EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, product_key, "MonitorDevice"));
-        EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", &type),
-                  std::string("Brimwave v1.0", 14));
-        EXPECT_EQ(type, (DWORD)REG_SZ);
+        expect_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", "Brimwave v1.0");
     }
 
     HWND prompt_ = nullptr;
@@ -106,9 +105,8 @@ TEST_F(Install, FreshInstallWithTheDefaults)
     EXPECT_EQ(install(), installed_prompt);
     screenshot("final-prompt");
     expect_installed_in(default_folder, default_folder);
-    DWORD type = 0;
-    EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString", &type),
-              "\"" + default_folder + "\\Brimwave.exe\" /uninstall" + '\0');
+    expect_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString",
+                      "\"" + default_folder + "\\Brimwave.exe\" /uninstall");
     // On 64-bit Windows a 32-bit installer's entry lives in the 32-bit view only.
     HKEY native_view = nullptr;
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstall_key, 0, KEY_READ | KEY_WOW64_64KEY,
@@ -156,9 +154,8 @@ TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
     EXPECT_EQ(install("C:\\A\\"), installed_prompt);
     answer(IDNO);
     expect_installed_in("C:\\A", "C:\\A\\");
-    DWORD type = 0;
-    EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString", &type),
-              std::string("C:\\A\\Brimwave.exe /uninstall") + '\0');
+    expect_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString",
+                      "C:\\A\\Brimwave.exe /uninstall");
     Shortcut shortcut = read_shortcut(shortcut_path(CSIDL_PROGRAMS));
     EXPECT_EQ(shortcut.target, "C:\\A\\Brimwave.exe");
     EXPECT_EQ(shortcut.folder, "C:\\A\\");

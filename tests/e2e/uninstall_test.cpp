@@ -33,16 +33,6 @@ std::string shortcut_target(const std::string &path)
     return shortcut.loaded ? shortcut.target : "<unreadable>";
 }
 
-std::string read_text_value(HKEY root, const char *key, const char *name)
-{
-    DWORD type = 0;
-    std::vector<unsigned char> data;
-    if (!read_value(root, key, name, &type, &data))
-        return "<missing>";
-    std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
-}
-
 // The sources of the pending renames with an empty target: the files a
 // restart deletes, as MoveFileEx(..., MOVEFILE_DELAY_UNTIL_REBOOT) records
 // them ("\??\" and the path).

@@ -40,6 +40,22 @@ bool read_value(HKEY root, const char *key, const char *name, DWORD *type,
     return result == ERROR_SUCCESS;
 }
 
+std::string read_text_value(HKEY root, const char *key, const char *name, DWORD *type,
+                            size_t *stored)
+{
+    DWORD kind = REG_NONE;
+    std::vector<unsigned char> data;
+    bool found = read_value(root, key, name, &kind, &data);
+    if (type)
+        *type = kind;
+    if (stored)
+        *stored = data.size();
+    if (!found)
+        return "<missing>";
+    std::string text(data.begin(), data.end());
+    return text.substr(0, text.find('\0'));
+}
+
 bool value_exists(HKEY root, const char *key, const char *name)
 {
     DWORD type;

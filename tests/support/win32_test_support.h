@@ -79,6 +79,10 @@ bool write_value(HKEY root, const char *key, const char *name, DWORD type, const
 // The raw bytes and type of a value; false when it cannot be read.
 bool read_value(HKEY root, const char *key, const char *name, DWORD *type,
                 std::vector<unsigned char> *data);
+// A value's text up to its first zero, or "<missing>" when it cannot be
+// read; also its type and how many bytes it holds, when asked for.
+std::string read_text_value(HKEY root, const char *key, const char *name, DWORD *type = nullptr,
+                            size_t *stored = nullptr);
 bool value_exists(HKEY root, const char *key, const char *name);
 bool key_exists(HKEY root, const char *key);
 // The shell's Program Files folder for this process. Test programs are 32-bit
