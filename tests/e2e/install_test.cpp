@@ -82,14 +82,14 @@ protected:
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.chm", PRODUCT_HELP));
         EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
-        expect_text_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", typed);
+        expect_text_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramDirectory", typed);
         DWORD type = REG_NONE;
         std::vector<unsigned char> version;
-        read_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type, &version);
+        read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", &type, &version);
         EXPECT_EQ(version, (std::vector<unsigned char>{0x64, 0, 0, 0}));
         EXPECT_EQ(type, (DWORD)REG_BINARY);
-        EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, product_key, "MonitorDevice"));
-        expect_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", "Brimwave v1.0");
+        EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "MonitorDevice"));
+        expect_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayName", "Brimwave v1.0");
     }
 
     HWND prompt_ = nullptr;
@@ -99,17 +99,17 @@ protected:
 TEST_F(Install, FreshInstallWithTheDefaults)
 {
     const char monitor[] = "old device";
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "MonitorDevice", REG_SZ, monitor,
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "MonitorDevice", REG_SZ, monitor,
                             sizeof monitor));
     start();
     EXPECT_EQ(install(), installed_prompt);
     screenshot("final-prompt");
     expect_installed_in(default_folder, default_folder);
-    expect_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString",
+    expect_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString",
                       "\"" + default_folder + "\\Brimwave.exe\" /uninstall");
     // On 64-bit Windows a 32-bit installer's entry lives in the 32-bit view only.
     HKEY native_view = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstall_key, 0, KEY_READ | KEY_WOW64_64KEY,
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ | KEY_WOW64_64KEY,
                             &native_view) == ERROR_SUCCESS,
               !running_wow64());
     if (native_view)
@@ -127,7 +127,7 @@ TEST_F(Install, FreshInstallWithTheDefaults)
     answer(IDYES);
     HWND product = nullptr;
     for (int i = 0; i < 100 && !product; i++, Sleep(100))
-        product = FindWindowA("Brimwave", nullptr);
+        product = FindWindowA(MAIN_WINDOW_CLASS, nullptr);
     EXPECT_NE(product, nullptr) << "Yes starts Brimwave";
     EXPECT_EQ(file_contents(start_log), "folder=" + default_folder + "\r\n");
 }
@@ -138,7 +138,7 @@ TEST_F(Install, NoAtTheFinalPromptStartsNothing)
     EXPECT_EQ(install(), installed_prompt);
     answer(IDNO);
     Sleep(1000);
-    EXPECT_EQ(FindWindowA("Brimwave", nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(MAIN_WINDOW_CLASS, nullptr), nullptr);
 }
 
 TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
@@ -149,12 +149,12 @@ TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
     expect_installed_in("C:\\A\\B\\C", "C:\\A\\B\\C");
 
     remove_tree("C:\\A");
-    delete_key_tree(HKEY_CURRENT_USER, product_key);
+    delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
     start();
     EXPECT_EQ(install("C:\\A\\"), installed_prompt);
     answer(IDNO);
     expect_installed_in("C:\\A", "C:\\A\\");
-    expect_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString",
+    expect_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString",
                       "C:\\A\\Brimwave.exe /uninstall");
     Shortcut shortcut = read_shortcut(shortcut_path(CSIDL_PROGRAMS));
     EXPECT_EQ(shortcut.target, "C:\\A\\Brimwave.exe");
@@ -181,8 +181,8 @@ TEST_F(Install, ReinstallRewritesFilesAndValues)
     HANDLE file = CreateFileA("C:\\A\\Brimwave.chm", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                               nullptr);
     CloseHandle(file);
-    ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", REG_SZ, "x", 2));
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "MonitorDevice", REG_SZ, "m", 2));
+    ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayName", REG_SZ, "x", 2));
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "MonitorDevice", REG_SZ, "m", 2));
 
     start();
     HWND dialog = pass_licence();
@@ -239,7 +239,7 @@ TEST_F(Install, AMediumWithoutTheCompanionInstallsAllTheSame)
     answer(IDNO);
     EXPECT_EQ(companion_lines(), "");
     EXPECT_TRUE(file_exists(default_folder + "\\Brimwave.exe"));
-    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString"));
+    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString"));
 }
 
 TEST_F(Install, AFailingDesktopFolderGivesTheNoteOnceAndKeepsTheStartMenuShortcut)
@@ -279,8 +279,8 @@ TEST_F(Install, AFolderThatCannotBeCreatedIsFatal)
     EXPECT_EQ(read_message_box(box).text, "ERROR: Could not create folder.");
     press_button(box, IDOK);
     EXPECT_EQ(wait_for_exit(), 1u);
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
 }
 
 namespace {
@@ -329,8 +329,8 @@ TEST_F(Abort, YesStopsBeforeAnythingIsRecorded)
     ASSERT_NE(question, nullptr);
     press_button(question, IDYES);
     EXPECT_EQ(wait_for_exit(60000), 0u);
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
     EXPECT_FALSE(file_exists(shortcut_path(CSIDL_PROGRAMS)));
     EXPECT_FALSE(file_exists(shortcut_path(CSIDL_DESKTOPDIRECTORY)));
     EXPECT_EQ(companion_lines(), "");
@@ -364,7 +364,7 @@ TEST_F(Abort, NoLetsTheInstallationFinish)
     ASSERT_NE(prompt_, nullptr);
     EXPECT_EQ(read_message_box(prompt_).text, installed_prompt);
     answer(IDNO);
-    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "ProgramVersion"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion"));
     EXPECT_TRUE(file_exists(shortcut_path(CSIDL_PROGRAMS)));
 }
 

@@ -1,14 +1,12 @@
 #include "tests/e2e/setup_run.h"
 #include <vector>
 
-const char product_key[] = "Software\\Brimwave";
-const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
 const char caption[] = "Install Brimwave v1.0";
 
 void SetupRun::SetUp()
 {
-    delete_key_tree(HKEY_CURRENT_USER, product_key);
-    delete_key_tree(HKEY_LOCAL_MACHINE, uninstall_key);
+    delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
+    delete_key_tree(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
     remove_tree(default_destination());
 }
 
@@ -118,15 +116,15 @@ void SetupRun::screenshot(const std::string &name)
 
 void SetupRun::store_previous_installation(const char *directory, DWORD version)
 {
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", REG_SZ, directory,
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramDirectory", REG_SZ, directory,
                             static_cast<DWORD>(strlen(directory) + 1)));
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", REG_BINARY,
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", REG_BINARY,
                             &version, 4));
 }
 
 void close_product_windows()
 {
-    for (HWND window; (window = FindWindowA("Brimwave", nullptr));) {
+    for (HWND window; (window = FindWindowA(MAIN_WINDOW_CLASS, nullptr));) {
         DWORD process_id = 0;
         GetWindowThreadProcessId(window, &process_id);
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id);

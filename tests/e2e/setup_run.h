@@ -5,8 +5,6 @@
 #include <string>
 #include "tests/support/win32_test_support.h"
 
-extern const char product_key[];   // HKCU
-extern const char uninstall_key[]; // HKLM
 extern const char caption[];       // "Install Brimwave v1.0"
 
 class SetupRun : public ::testing::Test {

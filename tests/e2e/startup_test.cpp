@@ -25,9 +25,9 @@ protected:
         WNDCLASSA window_class = {};
         window_class.lpfnWndProc = DefWindowProcA;
         window_class.hInstance = GetModuleHandleA(nullptr);
-        window_class.lpszClassName = "Install Brimwave";
+        window_class.lpszClassName = SETUP_WINDOW_CLASS;
         RegisterClassA(&window_class);
-        marker_ = CreateWindowExA(0, "Install Brimwave", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+        marker_ = CreateWindowExA(0, SETUP_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(marker_, nullptr);
     }

@@ -3,7 +3,6 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <string.h>
-#include "services/product.h"
 
 void delete_key_tree(HKEY root, const char *path)
 {

@@ -116,7 +116,7 @@ int main(int argc, char **argv)
     printf("walk: SETUP.EXE exited with %lu\n", (unsigned long)code);
     HWND product = nullptr;
     for (int i = 0; i < 100 && !product; i++, Sleep(100))
-        product = FindWindowA("Brimwave", nullptr);
+        product = FindWindowA(MAIN_WINDOW_CLASS, nullptr);
     if (product) {
         shoot("brimwave");
         printf("walk: Brimwave started: '%s'\n", window_text(product).c_str());
@@ -125,12 +125,11 @@ int main(int argc, char **argv)
 
     printf("\nFiles:\n");
     const std::string folder = default_destination();
-    for (const char *name : {"Brimwave.exe", "Brimwave.chm", "tempfile.tmp"})
+    for (const char *name : {PROGRAM_FILE_NAME, HELP_FILE_NAME, "tempfile.tmp"})
         print_file((folder + "\\" + name).c_str());
     printf("Registry:\n");
-    print_values(HKEY_CURRENT_USER, "HKCU", "Software\\Brimwave");
-    print_values(HKEY_LOCAL_MACHINE, "HKLM",
-                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave");
+    print_values(HKEY_CURRENT_USER, "HKCU", PRODUCT_KEY);
+    print_values(HKEY_LOCAL_MACHINE, "HKLM", UNINSTALL_KEY);
     printf("Shortcuts:\n");
     print_shortcut(CSIDL_PROGRAMS);
     print_shortcut(CSIDL_DESKTOPDIRECTORY);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include "services/product.h"
 
 // ---- Driving programs (driving.cpp) ----
 

@@ -297,8 +297,8 @@ TEST_F(Shortcuts, ShortcutFilePathsAtTheEdgesOfTheirBuffer)
     struct Case {
         std::string folder, shortcut; // empty shortcut: none fits
     } cases[] = {
-        {"C:\\", "C:\\Brimwave.lnk"},
-        {"C:\\" + std::string(243, 'p'), "C:\\" + std::string(243, 'p') + "\\Brimwave.lnk"},
+        {"C:\\", "C:\\" SHORTCUT_NAME},
+        {"C:\\" + std::string(243, 'p'), "C:\\" + std::string(243, 'p') + "\\" SHORTCUT_NAME},
         {"C:\\" + std::string(244, 'q'), ""},
     };
     for (const Case &c : cases) {
@@ -311,7 +311,7 @@ TEST_F(Shortcuts, ShortcutFilePathsAtTheEdgesOfTheirBuffer)
         std::vector<AnsweredBox> boxes = add_shortcut_answering(CSIDL_PROGRAMS);
         if (c.shortcut.empty()) {
             expect_one_note(boxes);
-            EXPECT_FALSE(exists(c.folder + "\\Brimwave.lnk"));
+            EXPECT_FALSE(exists(c.folder + "\\" SHORTCUT_NAME));
         } else {
             EXPECT_TRUE(boxes.empty()) << describe(boxes);
             EXPECT_EQ(read_shortcut(c.shortcut).target, "C:\\A\\Brimwave.exe");
