@@ -72,10 +72,8 @@ TEST_F(Dialogs, DecliningTheLicenceEndsWithoutWritingAnything)
         ASSERT_NE(licence, nullptr);
         way.decline(licence);
         EXPECT_EQ(wait_for_exit(), 0u);
-        EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
+        EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
         EXPECT_FALSE(folder_exists(default_destination()));
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 
@@ -97,7 +95,7 @@ TEST_F(Dialogs, EachModeHasItsWordingAndEditability)
     };
     for (const Mode &mode : modes) {
         SCOPED_TRACE(mode.name);
-        delete_key_tree(HKEY_CURRENT_USER, product_key);
+        delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
         if (mode.installed)
             store_previous_installation("C:\\Old\\", mode.version);
         start();
@@ -120,8 +118,6 @@ TEST_F(Dialogs, EachModeHasItsWordingAndEditability)
         press_button(dialog, IDCANCEL);
         EXPECT_EQ(wait_for_exit(), 0u);
         EXPECT_FALSE(folder_exists("C:\\Old"));
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 
@@ -150,7 +146,7 @@ TEST_F(Dialogs, AnInvalidDestinationIsExplainedAndOfferedAgain)
     }
     press_button(dialog, IDCANCEL);
     EXPECT_EQ(wait_for_exit(), 0u);
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
 }
 
 TEST_F(Dialogs, AStoredFolderThatFailsValidationCannotBeCorrected)
@@ -178,9 +174,9 @@ TEST_F(Dialogs, ARunningBrimwaveStopsTheInstallUntilItCloses)
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = DefWindowProcA;
     window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = "Brimwave";
+    window_class.lpszClassName = MAIN_WINDOW_CLASS;
     RegisterClassA(&window_class);
-    HWND product = CreateWindowExA(0, "Brimwave", "Brimwave", WS_POPUP, 0, 0, 0, 0, nullptr,
+    HWND product = CreateWindowExA(0, MAIN_WINDOW_CLASS, "Brimwave", WS_POPUP, 0, 0, 0, 0, nullptr,
                                    nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(product, nullptr);
 

@@ -1,7 +1,6 @@
 // Whole installations by the real SETUP.EXE, checked from outside: files,
 // registry values with their types and bytes, shortcuts read back through
 // IShellLinkA, the companion stand-in's log, and the final prompt.
-#include <objbase.h>
 #include <shlobj.h>
 #include "tests/e2e/setup_run.h"
 
@@ -12,12 +11,14 @@ const char start_log[] = "C:\\brimwave-start.log"; // where Brimwave says it was
 const char installed_prompt[] = "Brimwave has been successfully installed!\r\nWould you like to run now?";
 const char updated_prompt[] = "Brimwave has been successfully updated!\r\nWould you like to run now?";
 
-std::string read_text_value(HKEY root, const char *key, const char *name, DWORD *type)
+// A REG_SZ value that holds text and exactly one terminating zero.
+void expect_text_value(HKEY root, const char *key, const char *name, const std::string &text)
 {
-    std::vector<unsigned char> data;
-    if (!read_value(root, key, name, type, &data))
-        return "<missing>";
-    return std::string(data.begin(), data.end());
+    DWORD type = REG_NONE;
+    size_t stored = 0;
+    EXPECT_EQ(read_text_value(root, key, name, &type, &stored), text) << name;
+    EXPECT_EQ(type, (DWORD)REG_SZ) << name;
+    EXPECT_EQ(stored, text.size() + 1) << name << ": the text and one zero";
 }
 
 class Install : public SetupRun {
@@ -25,7 +26,6 @@ protected:
     void SetUp() override
     {
         SetupRun::SetUp();
-        CoInitialize(nullptr);
         DeleteFileA(companion_log);
         SetEnvironmentVariableA("BLADEENC_LOG", companion_log);
         DeleteFileA(start_log);
@@ -42,7 +42,6 @@ protected:
     {
         SetupRun::TearDown();
         close_product_windows();
-        CoUninitialize();
     }
     // Goes through licence and destination (typing folder unless empty) and
     // waits for the final prompt; its text.
@@ -88,17 +87,14 @@ protected:
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.chm", PRODUCT_HELP));
         EXPECT_FALSE(file_exists(folder + "\\tempfile.tmp"));
-        DWORD type = 0;
-        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", &type),
-                  typed + std::string(1, '\0'));
-        EXPECT_EQ(type, (DWORD)REG_SZ);
-        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type),
-                  std::string("\x64\0\0\0", 4));
+        expect_text_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramDirectory", typed);
+        DWORD type = REG_NONE;
+        std::vector<unsigned char> version;
+        read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", &type, &version);
+        EXPECT_EQ(version, (std::vector<unsigned char>{0x64, 0, 0, 0}));
         EXPECT_EQ(type, (DWORD)REG_BINARY);
-        EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, product_key, "MonitorDevice"));
-        EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", &type),
-                  std::string("Brimwave v1.0", 14));
-        EXPECT_EQ(type, (DWORD)REG_SZ);
+        EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "MonitorDevice"));
+        expect_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayName", "Brimwave v1.0");
     }
 
     HWND prompt_ = nullptr;
@@ -108,18 +104,17 @@ protected:
 TEST_F(Install, FreshInstallWithTheDefaults)
 {
     const char monitor[] = "old device";
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "MonitorDevice", REG_SZ, monitor,
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "MonitorDevice", REG_SZ, monitor,
                             sizeof monitor));
     start();
     EXPECT_EQ(install(), installed_prompt);
     screenshot("final-prompt");
     expect_installed_in(default_folder, default_folder);
-    DWORD type = 0;
-    EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString", &type),
-              "\"" + default_folder + "\\Brimwave.exe\" /uninstall" + '\0');
+    expect_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString",
+                      "\"" + default_folder + "\\Brimwave.exe\" /uninstall");
     // On 64-bit Windows a 32-bit installer's entry lives in the 32-bit view only.
     HKEY native_view = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, uninstall_key, 0, KEY_READ | KEY_WOW64_64KEY,
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_READ | KEY_WOW64_64KEY,
                             &native_view) == ERROR_SUCCESS,
               !running_wow64());
     if (native_view)
@@ -137,7 +132,7 @@ TEST_F(Install, FreshInstallWithTheDefaults)
     answer(IDYES);
     HWND product = nullptr;
     for (int i = 0; i < 100 && !product; i++, Sleep(100))
-        product = FindWindowA("Brimwave", nullptr);
+        product = FindWindowA(MAIN_WINDOW_CLASS, nullptr);
     EXPECT_NE(product, nullptr) << "Yes starts Brimwave";
     EXPECT_EQ(file_contents(start_log), "folder=" + default_folder + "\r\n");
 }
@@ -148,7 +143,7 @@ TEST_F(Install, NoAtTheFinalPromptStartsNothing)
     EXPECT_EQ(install(), installed_prompt);
     answer(IDNO);
     Sleep(1000);
-    EXPECT_EQ(FindWindowA("Brimwave", nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(MAIN_WINDOW_CLASS, nullptr), nullptr);
 }
 
 TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
@@ -159,14 +154,13 @@ TEST_F(Install, FoldersAreCreatedLevelByLevelAndOneBackslashIsKept)
     expect_installed_in("C:\\A\\B\\C", "C:\\A\\B\\C");
 
     remove_tree("C:\\A");
-    delete_key_tree(HKEY_CURRENT_USER, product_key);
+    delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
     start();
     EXPECT_EQ(install("C:\\A\\"), installed_prompt);
     answer(IDNO);
     expect_installed_in("C:\\A", "C:\\A\\");
-    DWORD type = 0;
-    EXPECT_EQ(read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString", &type),
-              std::string("C:\\A\\Brimwave.exe /uninstall") + '\0');
+    expect_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString",
+                      "C:\\A\\Brimwave.exe /uninstall");
     Shortcut shortcut = read_shortcut(shortcut_path(CSIDL_PROGRAMS));
     EXPECT_EQ(shortcut.target, "C:\\A\\Brimwave.exe");
     EXPECT_EQ(shortcut.folder, "C:\\A\\");
@@ -192,8 +186,8 @@ TEST_F(Install, ReinstallRewritesFilesAndValues)
     HANDLE file = CreateFileA("C:\\A\\Brimwave.chm", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
                               nullptr);
     CloseHandle(file);
-    ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, uninstall_key, "DisplayName", REG_SZ, "x", 2));
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "MonitorDevice", REG_SZ, "m", 2));
+    ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "DisplayName", REG_SZ, "x", 2));
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "MonitorDevice", REG_SZ, "m", 2));
 
     start();
     HWND dialog = pass_licence();
@@ -250,7 +244,7 @@ TEST_F(Install, AMediumWithoutTheCompanionInstallsAllTheSame)
     answer(IDNO);
     EXPECT_EQ(companion_lines(), "");
     EXPECT_TRUE(file_exists(default_folder + "\\Brimwave.exe"));
-    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString"));
+    EXPECT_TRUE(value_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString"));
 }
 
 TEST_F(Install, AFailingDesktopFolderGivesTheNoteOnceAndKeepsTheStartMenuShortcut)
@@ -290,8 +284,8 @@ TEST_F(Install, AFolderThatCannotBeCreatedIsFatal)
     EXPECT_EQ(read_message_box(box).text, "ERROR: Could not create folder.");
     press_button(box, IDOK);
     EXPECT_EQ(wait_for_exit(), 1u);
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
 }
 
 namespace {
@@ -340,8 +334,8 @@ TEST_F(Abort, YesStopsBeforeAnythingIsRecorded)
     ASSERT_NE(question, nullptr);
     press_button(question, IDYES);
     EXPECT_EQ(wait_for_exit(60000), 0u);
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
     EXPECT_FALSE(file_exists(shortcut_path(CSIDL_PROGRAMS)));
     EXPECT_FALSE(file_exists(shortcut_path(CSIDL_DESKTOPDIRECTORY)));
     EXPECT_EQ(companion_lines(), "");
@@ -375,7 +369,7 @@ TEST_F(Abort, NoLetsTheInstallationFinish)
     ASSERT_NE(prompt_, nullptr);
     EXPECT_EQ(read_message_box(prompt_).text, installed_prompt);
     answer(IDNO);
-    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "ProgramVersion"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion"));
     EXPECT_TRUE(file_exists(shortcut_path(CSIDL_PROGRAMS)));
 }
 
@@ -502,9 +496,13 @@ TEST_F(Install, AFileInUseIsNamedAndAShortLockIsWaitedOut)
     EXPECT_EQ(file_contents("C:\\A\\Brimwave.exe"), "old program");
     EXPECT_EQ(file_contents("C:\\A\\Brimwave.chm"), "old help");
     EXPECT_EQ(folder_entries("C:\\A"), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
-    DWORD type = 0;
-    EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type),
-              std::string("\x63\0\0\0", 4));
+    auto stored_version = [] {
+        DWORD type = REG_NONE;
+        std::vector<unsigned char> bytes;
+        read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", &type, &bytes);
+        return bytes;
+    };
+    EXPECT_EQ(stored_version(), (std::vector<unsigned char>{99, 0, 0, 0}));
 
     // Held for a second once the program has been moved aside: the update
     // waits it out and goes through without a question.
@@ -521,6 +519,5 @@ TEST_F(Install, AFileInUseIsNamedAndAShortLockIsWaitedOut)
     EXPECT_TRUE(same_contents("C:\\A\\Brimwave.exe", PRODUCT_PROGRAM));
     EXPECT_TRUE(same_contents("C:\\A\\Brimwave.chm", PRODUCT_HELP));
     EXPECT_EQ(folder_entries("C:\\A"), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
-    EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type),
-              std::string("\x64\0\0\0", 4));
+    EXPECT_EQ(stored_version(), (std::vector<unsigned char>{100, 0, 0, 0}));
 }

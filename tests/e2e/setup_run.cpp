@@ -1,17 +1,12 @@
 #include "tests/e2e/setup_run.h"
-#include <objbase.h>
-#include <shlobj.h>
-#include <algorithm>
 #include <vector>
 
-const char product_key[] = "Software\\Brimwave";
-const char uninstall_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave";
 const char caption[] = "Install Brimwave v1.0";
 
 void SetupRun::SetUp()
 {
-    delete_key_tree(HKEY_CURRENT_USER, product_key);
-    delete_key_tree(HKEY_LOCAL_MACHINE, uninstall_key);
+    delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
+    delete_key_tree(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
     remove_tree(default_destination());
 }
 
@@ -121,52 +116,15 @@ void SetupRun::screenshot(const std::string &name)
 
 void SetupRun::store_previous_installation(const char *directory, DWORD version)
 {
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", REG_SZ, directory,
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramDirectory", REG_SZ, directory,
                             static_cast<DWORD>(strlen(directory) + 1)));
-    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", REG_BINARY,
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", REG_BINARY,
                             &version, 4));
-}
-
-std::string shortcut_path(int csidl)
-{
-    char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, csidl, TRUE);
-    return std::string(path) + "\\Brimwave.lnk";
-}
-
-Shortcut read_shortcut(const std::string &path)
-{
-    Shortcut result;
-    IShellLinkA *link = nullptr;
-    IPersistFile *file = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void **>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) &&
-        SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[MAX_PATH];
-        strcpy(text, "<unset>");
-        link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
-        result.target = text;
-        strcpy(text, "<unset>");
-        link->GetWorkingDirectory(text, MAX_PATH);
-        result.folder = text;
-        strcpy(text, "<unset>");
-        link->GetDescription(text, MAX_PATH);
-        result.description = text;
-        result.loaded = true;
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
-    return result;
 }
 
 void close_product_windows()
 {
-    for (HWND window; (window = FindWindowA("Brimwave", nullptr));) {
+    for (HWND window; (window = FindWindowA(MAIN_WINDOW_CLASS, nullptr));) {
         DWORD process_id = 0;
         GetWindowThreadProcessId(window, &process_id);
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process_id);
@@ -177,98 +135,4 @@ void close_product_windows()
             CloseHandle(process);
         }
     }
-}
-
-std::string file_contents(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string data;
-    char chunk[65536];
-    DWORD got;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got)
-        data.append(chunk, got);
-    CloseHandle(file);
-    return data;
-}
-
-::testing::AssertionResult same_contents(const std::string &path, const std::string &expected)
-{
-    std::string got = file_contents(path), want = file_contents(expected);
-    if (want == "<missing>")
-        return ::testing::AssertionFailure() << expected << " is missing";
-    if (got == want)
-        return ::testing::AssertionSuccess();
-    size_t at = 0;
-    while (at < got.size() && at < want.size() && got[at] == want[at])
-        at++;
-    return ::testing::AssertionFailure() << path << " (" << got.size() << " bytes) differs from "
-                                         << expected << " (" << want.size()
-                                         << " bytes) from byte " << at;
-}
-
-bool file_exists(const std::string &path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool folder_exists(const std::string &path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void remove_tree(const std::string &path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                remove_tree(child);
-            else {
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-std::vector<std::string> folder_entries(const std::string &folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool write_file(const std::string &path, const std::string &text)
-{
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    bool ok = file != INVALID_HANDLE_VALUE &&
-              WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-              written == text.size();
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-    return ok;
 }

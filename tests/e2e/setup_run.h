@@ -5,8 +5,6 @@
 #include <string>
 #include "tests/support/win32_test_support.h"
 
-extern const char product_key[];   // HKCU
-extern const char uninstall_key[]; // HKLM
 extern const char caption[];       // "Install Brimwave v1.0"
 
 class SetupRun : public ::testing::Test {
@@ -41,24 +39,5 @@ protected:
 // 64-bit.
 void expect_shipped_image(const ChildProcess &process);
 
-// The shortcut file "Brimwave.lnk" in a shell folder.
-std::string shortcut_path(int csidl);
-struct Shortcut {
-    bool loaded = false;
-    std::string target, folder, description;
-};
-// A shortcut read back through IShellLinkA (COM must be initialised).
-Shortcut read_shortcut(const std::string &path);
 // Closes every Brimwave window and waits for its process to end.
 void close_product_windows();
-
-std::string file_contents(const std::string &path);
-// Both files exist and hold the same bytes; the failure says how they differ.
-::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);
-bool file_exists(const std::string &path);
-// The names in a folder, sorted.
-std::vector<std::string> folder_entries(const std::string &folder);
-// A file holding text, replacing any file of that name.
-bool write_file(const std::string &path, const std::string &text);
-bool folder_exists(const std::string &path);
-void remove_tree(const std::string &path);

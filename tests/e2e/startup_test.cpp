@@ -25,9 +25,9 @@ protected:
         WNDCLASSA window_class = {};
         window_class.lpfnWndProc = DefWindowProcA;
         window_class.hInstance = GetModuleHandleA(nullptr);
-        window_class.lpszClassName = "Install Brimwave";
+        window_class.lpszClassName = SETUP_WINDOW_CLASS;
         RegisterClassA(&window_class);
-        marker_ = CreateWindowExA(0, "Install Brimwave", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+        marker_ = CreateWindowExA(0, SETUP_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                                   nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(marker_, nullptr);
     }
@@ -66,8 +66,6 @@ TEST_F(Startup, AMissingSystemLibraryIsFatal)
         EXPECT_EQ(wait_for_exit(), 1u);
         delete_key_tree(HKEY_CURRENT_USER, app_defaults);
         kill_process(setup_);
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 
@@ -104,8 +102,6 @@ TEST_F(Startup, AnotherSetupsWindowOrMutexMakesItLeaveSilently)
         if (mutex)
             CloseHandle(mutex);
         kill_process(setup_);
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 }
 

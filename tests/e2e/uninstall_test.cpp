@@ -4,7 +4,6 @@
 // it left is checked with independent means: file and folder attributes,
 // registry reads, shortcuts loaded through IShellLinkA, and the pending
 // delete that a restart carries out.
-#include <objbase.h>
 #include <shlobj.h>
 #include "tests/e2e/setup_run.h"
 
@@ -32,16 +31,6 @@ std::string shortcut_target(const std::string &path)
 {
     Shortcut shortcut = read_shortcut(path);
     return shortcut.loaded ? shortcut.target : "<unreadable>";
-}
-
-std::string read_text_value(HKEY root, const char *key, const char *name)
-{
-    DWORD type = 0;
-    std::vector<unsigned char> data;
-    if (!read_value(root, key, name, &type, &data))
-        return "<missing>";
-    std::string text(data.begin(), data.end());
-    return text.substr(0, text.find('\0'));
 }
 
 // The sources of the pending renames with an empty target: the files a
@@ -120,7 +109,6 @@ protected:
     void SetUp() override
     {
         SetupRun::SetUp();
-        CoInitialize(nullptr);
         close_product_windows();
         for (int csidl : shortcut_folders)
             DeleteFileA(shortcut_path(csidl).c_str());
@@ -138,7 +126,6 @@ protected:
             CloseHandle(copy_.process);
         }
         close_product_windows();
-        CoUninitialize();
     }
     // A whole installation by SETUP.EXE into folder (the proposed one when
     // empty), leaving the final prompt with No.
@@ -155,21 +142,17 @@ protected:
         ASSERT_NE(prompt, nullptr);
         press_button(prompt, IDNO);
         ASSERT_EQ(wait_for_exit(), 0u);
-        setup_.~ChildProcess();
-        new (&setup_) ChildProcess();
     }
 
     std::string registered_command()
     {
-        return read_text_value(HKEY_LOCAL_MACHINE, uninstall_key, "UninstallString");
+        return read_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "UninstallString");
     }
 
     // Starts command as Windows starts an uninstall command: the command
     // line alone, no program name, and returns the box it shows first.
     HWND start_uninstaller(const std::string &command)
     {
-        uninstaller_.~ChildProcess();
-        new (&uninstaller_) ChildProcess();
         if (!start_process(command, nullptr, &uninstaller_)) {
             ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
             return nullptr;
@@ -237,17 +220,17 @@ protected:
     {
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.chm", PRODUCT_HELP));
-        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory"), folder);
-        EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "ProgramVersion"));
-        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+        EXPECT_EQ(read_text_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramDirectory"), folder);
+        EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion"));
+        EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
         for (int csidl : shortcut_folders)
             EXPECT_EQ(shortcut_target(shortcut_path(csidl)), folder + "\\Brimwave.exe") << csidl;
     }
 
     void expect_keys_and_shortcuts_gone()
     {
-        EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
-        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+        EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
+        EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
         for (int csidl : shortcut_folders) {
             EXPECT_FALSE(file_exists(shortcut_path(csidl))) << shortcut_path(csidl);
             EXPECT_FALSE(folder_exists(shortcut_path(csidl))) << shortcut_path(csidl);
@@ -384,7 +367,7 @@ TEST_F(Uninstall, ARunningBrimwaveStopsIt)
     ASSERT_TRUE(start_process("\"" + program + "\"", default_folder.c_str(), &product_));
     HWND window = nullptr;
     for (int i = 0; i < 100 && !window; i++, Sleep(100))
-        window = FindWindowA("Brimwave", nullptr);
+        window = FindWindowA(MAIN_WINDOW_CLASS, nullptr);
     ASSERT_NE(window, nullptr) << "Brimwave did not start";
 
     HWND box = start_uninstaller(registered_command());
@@ -431,7 +414,7 @@ TEST_F(Uninstall, AKeyThatCannotBeRemovedIsReported)
     // Sub-keys whose full path does not fit the key-tree delete's 256-byte
     // buffer: it refuses them and reports the tree as not deleted. Created a
     // level at a time: Wine refuses such long paths in one call.
-    const std::string first = std::string(product_key) + "\\" + std::string(130, 'a');
+    const std::string first = std::string(PRODUCT_KEY) + "\\" + std::string(130, 'a');
     HKEY parent, child;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, first.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &parent, nullptr), ERROR_SUCCESS);
@@ -446,9 +429,9 @@ TEST_F(Uninstall, AKeyThatCannotBeRemovedIsReported)
                            "HKEY_CURRENT_USER\\Software\\Brimwave could not be removed.");
     EXPECT_EQ(report.icon, "error");
     EXPECT_EQ(close_copy_report(), 1u);
-    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, product_key));
+    EXPECT_TRUE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
     // Everything else went.
-    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, uninstall_key));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
     EXPECT_FALSE(folder_exists(apps_folder));
     for (int csidl : shortcut_folders)
         EXPECT_FALSE(file_exists(shortcut_path(csidl))) << shortcut_path(csidl);
@@ -472,7 +455,7 @@ TEST_F(Uninstall, AnotherInstallationsEntriesAndShortcutsAreKept)
         text += "\r\n\r\nThe shortcut " + shortcut_path(csidl) + " was kept: it starts " + program + ".";
     text += "\r\n\r\nThe registry key HKEY_CURRENT_USER\\Software\\Brimwave was kept: it belongs to "
             "the installation in C:\\Other\\Brimwave.\r\n\r\nThe registry key HKEY_LOCAL_MACHINE\\" +
-            std::string(uninstall_key) + " was kept: it uninstalls " + program + ".";
+            std::string(UNINSTALL_KEY) + " was kept: it uninstalls " + program + ".";
     EXPECT_EQ(read_message_box(copy_.box).text, text);
     EXPECT_EQ(close_copy_report(), 0u);
     EXPECT_FALSE(folder_exists(apps_folder));

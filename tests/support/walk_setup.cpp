@@ -2,7 +2,6 @@
 // person would: Agree, Install, Yes at the final prompt. Saves a screenshot
 // of every window it meets and prints what was installed where.
 //   walk_setup.exe SCREENSHOT_FOLDER
-#include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
 #include <string>
@@ -71,29 +70,13 @@ void print_values(HKEY root, const char *root_name, const char *key)
 
 void print_shortcut(int csidl)
 {
-    char folder[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE);
-    std::string path = std::string(folder) + "\\Brimwave.lnk";
-    IShellLinkA *link = nullptr;
-    IPersistFile *file = nullptr;
-    WCHAR wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    char target[MAX_PATH] = "?", work[MAX_PATH] = "?";
-    bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IShellLinkA, reinterpret_cast<void **>(&link))) &&
-              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) &&
-              SUCCEEDED(file->Load(wide, STGM_READ));
-    if (ok) {
-        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-        link->GetWorkingDirectory(work, MAX_PATH);
-        printf("  %s -> %s (in %s)\n", path.c_str(), target, work);
-    } else {
+    std::string path = shortcut_path(csidl);
+    Shortcut shortcut = read_shortcut(path);
+    if (shortcut.loaded)
+        printf("  %s -> %s (in %s)\n", path.c_str(), shortcut.target.c_str(),
+               shortcut.folder.c_str());
+    else
         printf("  %s: missing\n", path.c_str());
-    }
-    if (file)
-        file->Release();
-    if (link)
-        link->Release();
 }
 } // namespace
 
@@ -133,22 +116,20 @@ int main(int argc, char **argv)
     printf("walk: SETUP.EXE exited with %lu\n", (unsigned long)code);
     HWND product = nullptr;
     for (int i = 0; i < 100 && !product; i++, Sleep(100))
-        product = FindWindowA("Brimwave", nullptr);
+        product = FindWindowA(MAIN_WINDOW_CLASS, nullptr);
     if (product) {
         shoot("brimwave");
         printf("walk: Brimwave started: '%s'\n", window_text(product).c_str());
         PostMessageA(product, WM_CLOSE, 0, 0);
     }
 
-    CoInitialize(nullptr);
     printf("\nFiles:\n");
     const std::string folder = default_destination();
-    for (const char *name : {"Brimwave.exe", "Brimwave.chm", "tempfile.tmp"})
+    for (const char *name : {PROGRAM_FILE_NAME, HELP_FILE_NAME, "tempfile.tmp"})
         print_file((folder + "\\" + name).c_str());
     printf("Registry:\n");
-    print_values(HKEY_CURRENT_USER, "HKCU", "Software\\Brimwave");
-    print_values(HKEY_LOCAL_MACHINE, "HKLM",
-                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave");
+    print_values(HKEY_CURRENT_USER, "HKCU", PRODUCT_KEY);
+    print_values(HKEY_LOCAL_MACHINE, "HKLM", UNINSTALL_KEY);
     printf("Shortcuts:\n");
     print_shortcut(CSIDL_PROGRAMS);
     print_shortcut(CSIDL_DESKTOPDIRECTORY);
@@ -161,6 +142,5 @@ int main(int argc, char **argv)
         printf("  %s", line);
     if (log)
         fclose(log);
-    CoUninitialize();
     return code == 0 ? 0 : 1;
 }

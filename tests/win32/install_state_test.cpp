@@ -7,7 +7,6 @@
 #include "tests/support/win32_test_support.h"
 
 namespace {
-const char product_key[] = "Software\\Brimwave";
 const char version_key[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 struct Stored {
@@ -27,15 +26,15 @@ struct DetectionCase {
 void store(const char *name, const Stored &value)
 {
     if (value.present) {
-        ASSERT_TRUE(write_value(HKEY_CURRENT_USER, product_key, name, value.type,
+        ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, name, value.type,
                                 value.bytes.data(), (DWORD)value.bytes.size()));
     }
 }
 
 class PreviousInstallation : public ::testing::Test {
 protected:
-    void SetUp() override { delete_key_tree(HKEY_CURRENT_USER, product_key); }
-    void TearDown() override { delete_key_tree(HKEY_CURRENT_USER, product_key); }
+    void SetUp() override { delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY); }
+    void TearDown() override { delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY); }
 };
 } // namespace
 
@@ -59,7 +58,7 @@ TEST_F(PreviousInstallation, DetectionAcceptsAnyVersionValueOfAtMostFourBytes)
     };
     for (const DetectionCase &c : cases) {
         SCOPED_TRACE(c.name);
-        delete_key_tree(HKEY_CURRENT_USER, product_key);
+        delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
         store("ProgramDirectory", c.directory);
         store("ProgramVersion", c.version);
         InstallState state;

@@ -8,14 +8,13 @@
 #include "tests/support/win32_test_support.h"
 
 namespace {
-const char product_key[] = "Software\\Brimwave";
 const char scratch_key[] = "Software\\BrimwaveTest";
 
 class Registry : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        delete_key_tree(HKEY_CURRENT_USER, product_key);
+        delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
         delete_key_tree(HKEY_CURRENT_USER, scratch_key);
     }
     void TearDown() override { SetUp(); }
@@ -39,23 +38,23 @@ bool set_access(const std::string &path, const char *sddl)
 
 TEST_F(Registry, ProductSetStoresTextsWithTheirZeroAndCreatesTheKey)
 {
-    ASSERT_FALSE(key_exists(HKEY_CURRENT_USER, product_key));
+    ASSERT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
     ASSERT_TRUE(set_product_value("\\ProgramDirectory", "C:\\A", 1234, REG_SZ));
     DWORD type = 0;
     std::vector<unsigned char> data;
-    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, product_key, "ProgramDirectory", &type, &data));
+    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramDirectory", &type, &data));
     EXPECT_EQ(type, (DWORD)REG_SZ);
     EXPECT_EQ(data, bytes("C:\\A", 5));
 
     const unsigned char version[4] = {100, 0, 0, 0};
     ASSERT_TRUE(set_product_value("\\ProgramVersion", version, 4, REG_BINARY));
-    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, product_key, "ProgramVersion", &type, &data));
+    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", &type, &data));
     EXPECT_EQ(type, (DWORD)REG_BINARY);
     EXPECT_EQ(data, std::vector<unsigned char>(version, version + 4));
 
     // Other types keep the size given, even a text type.
     ASSERT_TRUE(set_product_value("\\Expand", "abcdef", 3, REG_EXPAND_SZ));
-    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, product_key, "Expand", &type, &data));
+    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "Expand", &type, &data));
     EXPECT_EQ(data, bytes("abc", 3));
 }
 
@@ -87,11 +86,11 @@ TEST_F(Registry, DefaultValuesAndSubKeys)
     ASSERT_TRUE(set_product_value("\\Sub\\Name", "named", 0, REG_SZ));
     DWORD type;
     std::vector<unsigned char> data;
-    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, product_key, "", &type, &data));
+    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "", &type, &data));
     EXPECT_EQ(data, bytes("top", 4));
-    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, "Software\\Brimwave\\Sub", "", &type, &data));
+    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, PRODUCT_KEY "\\Sub", "", &type, &data));
     EXPECT_EQ(data, bytes("sub", 4));
-    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, "Software\\Brimwave\\Sub", "Name", &type, &data));
+    ASSERT_TRUE(read_value(HKEY_CURRENT_USER, PRODUCT_KEY "\\Sub", "Name", &type, &data));
     EXPECT_EQ(data, bytes("named", 6));
 }
 
@@ -100,10 +99,10 @@ TEST_F(Registry, DeleteRemovesOnlyTheNamedValue)
     ASSERT_TRUE(set_product_value("\\MonitorDevice", "x", 0, REG_SZ));
     ASSERT_TRUE(set_product_value("\\Keep", "y", 0, REG_SZ));
     EXPECT_TRUE(delete_product_value("\\MonitorDevice"));
-    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, product_key, "MonitorDevice"));
-    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "Keep"));
+    EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "MonitorDevice"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "Keep"));
     EXPECT_FALSE(delete_product_value("\\MonitorDevice")) << "a missing value is a failure";
-    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, product_key, "Keep"));
+    EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "Keep"));
     EXPECT_FALSE(delete_product_value("\\NoKey\\Value"));
 }
 
@@ -135,7 +134,7 @@ TEST_F(Registry, RefusesPathsWithoutSplitPointOrTooLong)
     EXPECT_FALSE(value_exists(HKEY_CURRENT_USER, "", "NoBackslash"));
     std::string long_path = "\\" + std::string(240, 'k') + "\\Name";
     EXPECT_FALSE(set_product_value(long_path.c_str(), "v", 0, REG_SZ));
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, product_key)) << "nothing may be created";
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY)) << "nothing may be created";
     char buffer[4];
     DWORD size;
     EXPECT_FALSE(query_product_value(long_path.c_str(), buffer, sizeof buffer, &size));

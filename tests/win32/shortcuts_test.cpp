@@ -20,22 +20,7 @@ const char scratch[] = "C:\\brimwave-shortcut-test";
 const char shell_folders_key[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
-// The folder's path by another route than the one add_shortcut takes.
-std::string shell_folder(int csidl)
-{
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
-std::string shortcut_in(int csidl) { return shell_folder(csidl) + "\\Brimwave.lnk"; }
-
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-bool is_folder(const std::string &path)
-{
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // What a test creates, removed again in reverse order; things that were
 // there before (another test's installation, say) are left alone.
@@ -77,50 +62,6 @@ private:
     std::vector<std::string> made_;
 };
 
-struct Link {
-    bool loaded = false;
-    std::string target, working_folder, description;
-};
-
-// A text the shell link wrote into a sentinel-filled buffer.
-std::string written(const char *buffer, size_t size)
-{
-    return bounded_length(buffer, size) == size ? "<not written>" : buffer;
-}
-
-Link read_link(const std::string &file)
-{
-    Link link;
-    HRESULT initialised = CoInitialize(nullptr);
-    IShellLinkA *shell_link = nullptr;
-    IPersistFile *persist = nullptr;
-    WCHAR wide[MAX_PATH];
-    if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                         (void **)&shell_link) == S_OK &&
-        shell_link->QueryInterface(IID_IPersistFile, (void **)&persist) == S_OK &&
-        MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH) &&
-        persist->Load(wide, STGM_READ) == S_OK) {
-        link.loaded = true;
-        char buffer[MAX_PATH];
-        memset(buffer, 'S', sizeof buffer);
-        shell_link->GetPath(buffer, sizeof buffer, nullptr, 0);
-        link.target = written(buffer, sizeof buffer);
-        memset(buffer, 'S', sizeof buffer);
-        shell_link->GetWorkingDirectory(buffer, sizeof buffer);
-        link.working_folder = written(buffer, sizeof buffer);
-        memset(buffer, 'S', sizeof buffer);
-        shell_link->GetDescription(buffer, sizeof buffer);
-        link.description = written(buffer, sizeof buffer);
-    }
-    if (persist)
-        persist->Release();
-    if (shell_link)
-        shell_link->Release();
-    if (SUCCEEDED(initialised))
-        CoUninitialize();
-    return link;
-}
-
 void set_destination(const std::string &folder)
 {
     ASSERT_TRUE(copy_text(destination, sizeof destination, folder.c_str())) << folder;
@@ -155,8 +96,8 @@ protected:
     static void remove_shortcuts()
     {
         for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) {
-            DeleteFileA(shortcut_in(csidl).c_str());
-            RemoveDirectoryA(shortcut_in(csidl).c_str());
+            DeleteFileA(shortcut_path(csidl).c_str());
+            RemoveDirectoryA(shortcut_path(csidl).c_str());
         }
     }
     Scratch scratch_files;
@@ -170,10 +111,10 @@ TEST_F(Shortcuts, CreateShellLinkSavesTargetWorkingFolderAndDescription)
     scratch_files.file(target);
     scratch_files.remove_later(file);
     ASSERT_TRUE(create_shell_link(target.c_str(), file.c_str(), "A description", "D:\\work\\"));
-    Link link = read_link(file);
+    Shortcut link = read_shortcut(file);
     ASSERT_TRUE(link.loaded) << file;
     EXPECT_EQ(link.target, target);
-    EXPECT_EQ(link.working_folder, "D:\\work\\");
+    EXPECT_EQ(link.folder, "D:\\work\\");
     EXPECT_EQ(link.description, "A description");
 }
 
@@ -185,7 +126,7 @@ TEST_F(Shortcuts, CreateShellLinkFailsWhenAStepIsNotExactlyS_OK)
     std::string blocked = std::string(scratch) + "\\blocked.lnk";
     scratch_files.folder(blocked);
     EXPECT_FALSE(create_shell_link(target.c_str(), blocked.c_str(), "Brimwave", scratch));
-    EXPECT_TRUE(is_folder(blocked));
+    EXPECT_TRUE(folder_exists(blocked));
 
     // SetPath gives S_FALSE for a target that does not exist.
     std::string file = std::string(scratch) + "\\missing-target.lnk";
@@ -247,12 +188,12 @@ TEST_F(Shortcuts, AddShortcutPointsAtTheInstalledProgram)
             set_destination(c.destination);
             std::vector<AnsweredBox> boxes = add_shortcut_answering(csidl);
             EXPECT_TRUE(boxes.empty()) << describe(boxes);
-            Link link = read_link(shortcut_in(csidl));
-            ASSERT_TRUE(link.loaded) << shortcut_in(csidl);
+            Shortcut link = read_shortcut(shortcut_path(csidl));
+            ASSERT_TRUE(link.loaded) << shortcut_path(csidl);
             EXPECT_EQ(link.target, c.target);
-            EXPECT_EQ(link.working_folder, c.destination);
+            EXPECT_EQ(link.folder, c.destination);
             EXPECT_EQ(link.description, "Brimwave");
-            DeleteFileA(shortcut_in(csidl).c_str());
+            DeleteFileA(shortcut_path(csidl).c_str());
         }
     }
 }
@@ -267,22 +208,22 @@ TEST_F(Shortcuts, RunningTwiceReplacesTheShortcutWithoutANote)
     std::vector<AnsweredBox> second = add_shortcut_answering(CSIDL_PROGRAMS);
     EXPECT_TRUE(first.empty()) << describe(first);
     EXPECT_TRUE(second.empty()) << describe(second);
-    Link link = read_link(shortcut_in(CSIDL_PROGRAMS));
+    Shortcut link = read_shortcut(shortcut_path(CSIDL_PROGRAMS));
     EXPECT_EQ(link.target, "C:\\A\\Brimwave.exe");
-    EXPECT_EQ(link.working_folder, "C:\\A");
+    EXPECT_EQ(link.folder, "C:\\A");
 }
 
 TEST_F(Shortcuts, AFolderInTheWayGivesTheNoteOnceAndTheOtherShortcutStays)
 {
     scratch_files.file("C:\\A\\Brimwave.exe");
     set_destination("C:\\A");
-    ASSERT_TRUE(CreateDirectoryA(shortcut_in(CSIDL_DESKTOPDIRECTORY).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(shortcut_path(CSIDL_DESKTOPDIRECTORY).c_str(), nullptr));
     std::vector<AnsweredBox> programs = add_shortcut_answering(CSIDL_PROGRAMS);
     std::vector<AnsweredBox> desktop = add_shortcut_answering(CSIDL_DESKTOPDIRECTORY);
     EXPECT_TRUE(programs.empty()) << describe(programs);
     expect_one_note(desktop);
-    EXPECT_TRUE(is_folder(shortcut_in(CSIDL_DESKTOPDIRECTORY)));
-    EXPECT_EQ(read_link(shortcut_in(CSIDL_PROGRAMS)).target, "C:\\A\\Brimwave.exe");
+    EXPECT_TRUE(folder_exists(shortcut_path(CSIDL_DESKTOPDIRECTORY)));
+    EXPECT_EQ(read_shortcut(shortcut_path(CSIDL_PROGRAMS)).target, "C:\\A\\Brimwave.exe");
 }
 
 TEST_F(Shortcuts, AShellFolderWithoutAPathGivesTheNote)
@@ -320,12 +261,12 @@ TEST_F(Shortcuts, ADestinationTooLongForTheTargetGivesTheNoteAndNoShortcut)
         std::vector<AnsweredBox> boxes = add_shortcut_answering(CSIDL_PROGRAMS);
         if (!c.target.empty()) {
             EXPECT_TRUE(boxes.empty()) << describe(boxes);
-            EXPECT_EQ(read_link(shortcut_in(CSIDL_PROGRAMS)).target, c.target);
+            EXPECT_EQ(read_shortcut(shortcut_path(CSIDL_PROGRAMS)).target, c.target);
         } else {
             expect_one_note(boxes);
-            EXPECT_FALSE(exists(shortcut_in(CSIDL_PROGRAMS)));
+            EXPECT_FALSE(exists(shortcut_path(CSIDL_PROGRAMS)));
         }
-        DeleteFileA(shortcut_in(CSIDL_PROGRAMS).c_str());
+        DeleteFileA(shortcut_path(CSIDL_PROGRAMS).c_str());
     }
 }
 
@@ -356,8 +297,8 @@ TEST_F(Shortcuts, ShortcutFilePathsAtTheEdgesOfTheirBuffer)
     struct Case {
         std::string folder, shortcut; // empty shortcut: none fits
     } cases[] = {
-        {"C:\\", "C:\\Brimwave.lnk"},
-        {"C:\\" + std::string(243, 'p'), "C:\\" + std::string(243, 'p') + "\\Brimwave.lnk"},
+        {"C:\\", "C:\\" SHORTCUT_NAME},
+        {"C:\\" + std::string(243, 'p'), "C:\\" + std::string(243, 'p') + "\\" SHORTCUT_NAME},
         {"C:\\" + std::string(244, 'q'), ""},
     };
     for (const Case &c : cases) {
@@ -370,10 +311,10 @@ TEST_F(Shortcuts, ShortcutFilePathsAtTheEdgesOfTheirBuffer)
         std::vector<AnsweredBox> boxes = add_shortcut_answering(CSIDL_PROGRAMS);
         if (c.shortcut.empty()) {
             expect_one_note(boxes);
-            EXPECT_FALSE(exists(c.folder + "\\Brimwave.lnk"));
+            EXPECT_FALSE(exists(c.folder + "\\" SHORTCUT_NAME));
         } else {
             EXPECT_TRUE(boxes.empty()) << describe(boxes);
-            EXPECT_EQ(read_link(c.shortcut).target, "C:\\A\\Brimwave.exe");
+            EXPECT_EQ(read_shortcut(c.shortcut).target, "C:\\A\\Brimwave.exe");
         }
     }
 }

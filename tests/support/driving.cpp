@@ -1,0 +1,126 @@
+// Driving programs from outside: starting, waiting for and ending them,
+// finding their windows, reading window texts and pressing buttons.
+#include "tests/support/win32_test_support.h"
+
+void ChildProcess::reset()
+{
+    if (handle)
+        CloseHandle(handle);
+    if (thread)
+        CloseHandle(thread);
+    handle = thread = nullptr;
+    id = 0;
+}
+
+bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
+                   const char *program, bool suspended)
+{
+    child->reset();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(command_line.begin(), command_line.end());
+    line.push_back(0);
+    if (!CreateProcessA(program, line.data(), nullptr, nullptr, FALSE,
+                        suspended ? CREATE_SUSPENDED : 0, nullptr, folder, &startup, &info))
+        return false;
+    if (suspended)
+        child->thread = info.hThread;
+    else
+        CloseHandle(info.hThread);
+    child->handle = info.hProcess;
+    child->id = info.dwProcessId;
+    return true;
+}
+
+void resume_process(ChildProcess *child)
+{
+    if (child->thread) {
+        ResumeThread(child->thread);
+        CloseHandle(child->thread);
+        child->thread = nullptr;
+    }
+}
+
+DWORD wait_for_exit(const ChildProcess &child, DWORD timeout_ms)
+{
+    if (WaitForSingleObject(child.handle, timeout_ms) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(child.handle, &code);
+    return code;
+}
+
+void kill_process(const ChildProcess &child)
+{
+    if (child.handle && WaitForSingleObject(child.handle, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(child.handle, 99);
+        WaitForSingleObject(child.handle, 5000);
+    }
+}
+
+namespace {
+struct WindowSearch {
+    DWORD process_id;
+    const char *title;
+    HWND found;
+    std::string list;
+};
+
+BOOL CALLBACK find_window(HWND window, LPARAM parameter)
+{
+    auto *search = reinterpret_cast<WindowSearch *>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->process_id || !IsWindowVisible(window))
+        return TRUE;
+    std::string text = window_text(window);
+    search->list += "'" + text + "' ";
+    if (!search->title || text == search->title) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND wait_for_window(DWORD process_id, const char *title, DWORD timeout_ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        WindowSearch search = {process_id, title, nullptr, ""};
+        EnumWindows(find_window, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        if (GetTickCount() - start > timeout_ms)
+            return nullptr;
+        Sleep(20);
+    }
+}
+
+std::string describe_windows(DWORD process_id)
+{
+    WindowSearch search = {process_id, "\x01never", nullptr, ""};
+    EnumWindows(find_window, reinterpret_cast<LPARAM>(&search));
+    return search.list.empty() ? "(no visible windows)" : search.list;
+}
+
+std::string window_text(HWND window)
+{
+    char text[4096] = "";
+    // WM_GETTEXT works across processes, where GetWindowText of a control may not.
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string control_text(HWND dialog, int id)
+{
+    HWND control = GetDlgItem(dialog, id);
+    return control ? window_text(control) : "<no control " + std::to_string(id) + ">";
+}
+
+void press_button(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
