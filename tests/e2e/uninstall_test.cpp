@@ -504,3 +504,20 @@ TEST_F(Uninstall, OnlyItsOwnCopyInTheTemporaryFolderFinishesTheRemoval)
     }
     DeleteFileA(copy.c_str());
 }
+
+TEST_F(Uninstall, AProgramRunningDuringAReinstallIsReplacedAndItsOldFileGoesLater)
+{
+    install(apps_folder);
+    // Brimwave.exe asking its question runs without a window of its class.
+    HWND question = start_uninstaller(registered_command());
+    ASSERT_NE(question, nullptr);
+    install(apps_folder);
+    // A running program can be renamed but not deleted: its old file goes at
+    // the next restart.
+    EXPECT_TRUE(is_pending_delete(std::string(apps_folder) + "\\~BW5000.OLD"));
+    EXPECT_TRUE(same_contents(std::string(apps_folder) + "\\Brimwave.exe", PRODUCT_PROGRAM));
+    press_button(question, IDNO);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
+    // The uninstall knows the backup name: it goes, and the folder with it.
+    uninstall_completely(apps_folder);
+}

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
+#include <vector>
 #include "driver/destination.h"
+#include "services/product.h"
 
 namespace {
 std::string fresh(const char *program_files, const char *windows_directory)
@@ -89,4 +91,22 @@ TEST(UninstallCommand, RefusesWhatDoesNotFitItsBuffer)
     std::string spaced = "C:\\ " + std::string(229, 'd');
     ASSERT_TRUE(build_uninstall_command(command, sizeof command, spaced.c_str()));
     EXPECT_FALSE(build_uninstall_command(command, sizeof command, (spaced + "d").c_str()));
+}
+
+TEST(StagedNames, AreDistinct83NamesThatNeverEndInAnUnderscore)
+{
+    std::vector<std::string> names;
+    for (const FileTableEntry &entry : payload_files)
+        for (const char *extension : staged_extensions) {
+            char name[STAGED_NAME_SIZE];
+            ASSERT_TRUE(make_staged_name(entry.resource_id, extension, name));
+            EXPECT_LE(strlen(name), 12u) << name;
+            EXPECT_NE(name[strlen(name) - 1], '_') << name;
+            names.push_back(name);
+        }
+    EXPECT_EQ(names, (std::vector<std::string>{"~BW5000.NEW", "~BW5000.OLD", "~BW5001.NEW",
+                                               "~BW5001.OLD"}));
+    char name[STAGED_NAME_SIZE];
+    EXPECT_TRUE(make_staged_name(99999, BACKUP_EXTENSION, name));
+    EXPECT_FALSE(make_staged_name(100000, BACKUP_EXTENSION, name)) << "six digits do not fit";
 }
