@@ -34,8 +34,12 @@ target_compile_options(setup_code_options INTERFACE
                                    -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
 target_link_libraries(setup_code_options INTERFACE project_warnings)
 target_link_options(setup_code_options INTERFACE -static -static-libgcc -static-libstdc++)
+# The code page's character boundaries come from the system here.
+add_library(setup_code_page STATIC services/code_page.cpp)
+target_include_directories(setup_code_page PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(setup_code_page PRIVATE setup_code_options)
 # fit_size divides 64-bit numbers: libgcc's helper, also where no C runtime is.
-target_link_libraries(setup_rules PRIVATE setup_code_options INTERFACE gcc)
+target_link_libraries(setup_rules PRIVATE setup_code_options INTERFACE setup_code_page gcc)
 
 # The Win32 services, shared by the setup program and Brimwave.exe; each
 # program supplies services/process.h. Unused routines are dropped at link.

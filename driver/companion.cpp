@@ -9,18 +9,21 @@ static char upper(char c)
 bool companion_paths(const char *command_line, const char *module_path, char *folder,
                      char *program)
 {
-    size_t colon = 0;
-    while (command_line[colon] && command_line[colon] != ':')
-        colon++;
-    if (!command_line[colon] || colon == 0)
+    const char *before = NULL;
+    const char *p = command_line;
+    while (*p && *p != ':') {
+        before = p;
+        p = next_char(p);
+    }
+    // The drive letter is a character of one byte.
+    if (!*p || !before || before + 1 != p)
         return false;
-    char drive = command_line[colon - 1];
+    char drive = *before;
 
     if (upper(module_path[0]) != upper(drive) || module_path[1] != ':' || module_path[2] != '\\')
         return false;
-    for (const char *p = module_path + 3; *p; p++)
-        if (*p == '\\')
-            return false;
+    if (last_backslash(module_path) != module_path + 2)
+        return false;
 
     folder[0] = drive;
     folder[1] = ':';

@@ -11,7 +11,7 @@ static bool append_product_folder(char *destination, const char *folder)
     char *end = destination + DESTINATION_SIZE;
     if (!append_text(&cursor, end, folder))
         return false;
-    if (cursor > destination && cursor[-1] == '\\')
+    if (ends_with_backslash(destination))
         *--cursor = 0;
     return append_text(&cursor, end, product_folder);
 }
@@ -70,5 +70,5 @@ bool build_uninstall_command(char *command, size_t size, const char *destination
     char *end = command + size;
     const char *quote = has_space ? "\"" : "";
     return append_text(&cursor, end, quote) && append_text(&cursor, end, program) &&
-           append_text(&cursor, end, quote) && append_text(&cursor, end, " /uninstall");
+           append_text(&cursor, end, quote) && append_text(&cursor, end, " " UNINSTALL_SWITCH);
 }

@@ -48,6 +48,22 @@ static void start_up(void)
         ExitProcess(0);
     if (FindWindowA(SETUP_WINDOW_CLASS, NULL))
         ExitProcess(0);
+
+    char *scratch = (char *)GlobalAlloc(GMEM_FIXED, SCRATCH_BLOCK_SIZE);
+    if (!scratch)
+        fatal_error("ERROR: Insufficient memory.");
+
+    // Before the libraries: on Win32s loading them fails, and the user would
+    // read that instead of what the system lacks. A failed call leaves the
+    // zeroed record, platform id 0, and is refused too.
+    static_assert(sizeof(OSVERSIONINFOA) == 148, "the record the platform check fills");
+    OSVERSIONINFOA *version = (OSVERSIONINFOA *)scratch;
+    ZeroMemory(version, sizeof *version);
+    version->dwOSVersionInfoSize = sizeof *version;
+    GetVersionExA(version);
+    if (version->dwPlatformId == VER_PLATFORM_WIN32s)
+        fatal_error("ERROR: Brimwave requires Windows 9x/ME/2000/NT/XP.");
+
     load_libraries();
 
     WNDCLASSA window_class = {};
@@ -63,19 +79,6 @@ static void start_up(void)
     CreateWindowExA(0, SETUP_WINDOW_CLASS, "", WS_POPUP, 0, 0, 0, 0, NULL, NULL, module_handle, NULL);
 
     init_common_controls();
-
-    char *scratch = (char *)GlobalAlloc(GMEM_FIXED, SCRATCH_BLOCK_SIZE);
-    if (!scratch)
-        fatal_error("ERROR: Insufficient memory.");
-
-    // A failed call leaves the zeroed record, platform id 0, and is refused too.
-    static_assert(sizeof(OSVERSIONINFOA) == 148, "the record the platform check fills");
-    OSVERSIONINFOA *version = (OSVERSIONINFOA *)scratch;
-    ZeroMemory(version, sizeof *version);
-    version->dwOSVersionInfoSize = sizeof *version;
-    GetVersionExA(version);
-    if (version->dwPlatformId == VER_PLATFORM_WIN32s)
-        fatal_error("ERROR: Brimwave requires Windows 9x/ME/2000/NT/XP.");
 }
 
 // Shows the destination dialog until it gives a folder that can be installed

@@ -16,6 +16,9 @@
 #define IDR_PAYLOAD_PROGRAM 5000
 #define IDR_PAYLOAD_HELP 5001
 
+// The argument of the uninstall command setup registers for Brimwave.exe.
+#define UNINSTALL_SWITCH "/uninstall"
+
 // In the Start menu's programs folder and on the desktop.
 #define SHORTCUT_NAME "Brimwave.lnk"
 

@@ -9,19 +9,13 @@ bool split_registry_path(char *buffer, size_t size, const char *prefix,
     if (!append_text(&cursor, end, prefix) || !append_text(&cursor, end, path))
         return false;
 
-    *value_name = cursor; // the terminating zero: an empty name
-    if (cursor > buffer && cursor[-1] == '\\') {
-        cursor[-1] = 0;
-        return true;
-    }
-    for (char *p = cursor; p > buffer; p--) {
-        if (p[-1] == '\\') {
-            p[-1] = 0;
-            *value_name = p;
-            return true;
-        }
-    }
-    return false;
+    char *last = const_cast<char *>(last_backslash(buffer));
+    if (!last)
+        return false;
+    // A trailing backslash leaves the terminating zero: an empty name.
+    *value_name = last + 1;
+    *last = 0;
+    return true;
 }
 
 bool terminate_registry_text(char *buffer, size_t buffer_size, size_t data_size)

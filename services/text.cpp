@@ -24,10 +24,39 @@ bool copy_text(char *dest, size_t size, const char *text)
     return append_text(&cursor, dest + size, text);
 }
 
+const char *next_char(const char *p)
+{
+    return is_lead_byte(*p) && p[1] ? p + 2 : p + 1;
+}
+
+const char *last_backslash(const char *path)
+{
+    const char *last = NULL;
+    for (const char *p = path; *p; p = next_char(p))
+        if (*p == '\\')
+            last = p;
+    return last;
+}
+
 bool ends_with_backslash(const char *text)
 {
-    size_t n = text_length(text);
-    return n > 0 && text[n - 1] == '\\';
+    const char *last = last_backslash(text);
+    return last && last[1] == 0;
+}
+
+bool same_ignoring_case(const char *a, const char *b, size_t n)
+{
+    for (size_t i = 0; i < n; i++) {
+        if (is_lead_byte(a[i]) && i + 1 < n) {
+            // Both bytes exactly: the second may look like an ASCII letter.
+            if (a[i] != b[i] || a[i + 1] != b[i + 1])
+                return false;
+            i++;
+        } else if (lower_ascii(a[i]) != lower_ascii(b[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool join_path(char *dest, size_t size, const char *folder, const char *name)
@@ -77,16 +106,11 @@ const char *format_decimal(uint32_t value, char *digits)
 
 bool path_ends_with_name(const char *path, size_t size, const char *name)
 {
-    size_t length = bounded_length(path, size);
-    if (length == size)
+    // Only a terminated path is stepped through.
+    if (bounded_length(path, size) == size)
         return false;
-    const char *last = path + length;
-    while (last > path && last[-1] != '\\')
-        last--;
-    for (;; last++, name++) {
-        if (lower_ascii(*last) != lower_ascii(*name))
-            return false;
-        if (!*last)
-            return true;
-    }
+    const char *last = last_backslash(path);
+    last = last ? last + 1 : path;
+    size_t length = text_length(last);
+    return length == text_length(name) && same_ignoring_case(last, name, length);
 }

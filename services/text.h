@@ -1,4 +1,5 @@
-// Bounded text assembly into fixed buffers. No Win32 here, so it is tested natively.
+// Bounded text assembly into fixed buffers, and stepping through paths by
+// whole characters. No Win32 here, so it is tested natively.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -12,7 +13,25 @@ bool append_text(char **cursor, char *end, const char *text);
 // copy_text(dest, size, text): the whole text fits, terminated, or false.
 bool copy_text(char *dest, size_t size, const char *text);
 
+// Whether c is the first of the two bytes of a character in the ANSI code
+// page (932, 936, 949 and 950 have such characters). The second byte can be
+// 0x5C, the backslash, so paths are stepped through by whole characters.
+// The Windows programs ask the system (services/code_page.cpp); the host
+// tests stand in for it.
+bool is_lead_byte(char c);
+
+// The character after the one at p; a lead byte before the end counts alone.
+const char *next_char(const char *p);
+
+// The last backslash of path that is a character of its own, or NULL.
+const char *last_backslash(const char *path);
+
 bool ends_with_backslash(const char *text);
+
+// Whether the first n bytes of a and b hold the same characters: ASCII
+// letters in any case, every other byte (a character's second byte too)
+// exactly.
+bool same_ignoring_case(const char *a, const char *b, size_t n);
 
 // folder, a backslash unless folder ends with one, then name.
 bool join_path(char *dest, size_t size, const char *folder, const char *name);
@@ -29,7 +48,7 @@ bool path_ends_with_name(const char *path, size_t size, const char *name);
 size_t text_length(const char *text);
 
 // Only the ASCII letters A-Z are lowered: the bytes of other characters
-// depend on the code page.
+// depend on the code page, and a character's second byte may fall in A-Z.
 char lower_ascii(char c);
 
 bool is_blank(char c);

@@ -1,7 +1,10 @@
 #include "command_line.h"
+#include "services/product.h"
 #include "services/text.h"
 
 const char finish_uninstall_switch[] = "/finish-uninstall";
+const char elevated_switch[] = "/elevated";
+static const char uninstall_switch[] = UNINSTALL_SWITCH;
 
 namespace {
 
@@ -137,4 +140,30 @@ bool read_finish_command(const char *command_line, uint32_t *process_id, char *f
     if (!next_argument(end, &start, &end) || !read_quoted_folder(start, end, folder, folder_size))
         return false;
     return !next_argument(end, &start, &end);
+}
+
+bool build_elevated_parameters(char *dest, size_t size, uint32_t process_id)
+{
+    char digits[DECIMAL_SIZE];
+    char *cursor = dest;
+    char *limit = dest + size;
+    bool fits = size > 0 && append_text(&cursor, limit, uninstall_switch) &&
+                append_text(&cursor, limit, " ") && append_text(&cursor, limit, elevated_switch) &&
+                append_text(&cursor, limit, " ") &&
+                append_text(&cursor, limit, format_decimal(process_id, digits));
+    if (!fits && size > 0)
+        dest[0] = 0;
+    return fits;
+}
+
+bool read_elevated_command(const char *command_line, uint32_t *process_id)
+{
+    if (!command_line)
+        return false;
+    const char *start, *end;
+    // The program name, then the three arguments, then nothing.
+    return next_argument(command_line, &start, &end) && next_argument(end, &start, &end) &&
+           is_same_word(start, end, uninstall_switch) && next_argument(end, &start, &end) &&
+           is_same_word(start, end, elevated_switch) && next_argument(end, &start, &end) &&
+           read_process_id(start, end, process_id) && !next_argument(end, &start, &end);
 }

@@ -17,6 +17,17 @@ bool has_switch(const char *command_line, const char *name);
 // uninstalling Brimwave.exe has ended.
 extern const char finish_uninstall_switch[];
 
+// The marker an uninstall that raised its rights starts itself with, and
+// the parameters of that start: "/uninstall /elevated <process id>", the id
+// of the process that asked the question and waits for this one.
+extern const char elevated_switch[];
+bool build_elevated_parameters(char *dest, size_t size, uint32_t process_id);
+
+// Reads back what build_elevated_parameters wrote after the program name:
+// true only for exactly "/uninstall", the marker and a decimal process id
+// that fits 32 bits.
+bool read_elevated_command(const char *command_line, uint32_t *process_id);
+
 // Writes "<program>" /finish-uninstall <process id> "<folder>" into dest.
 // False, with dest holding an empty text, when it does not fit or when
 // program or folder is empty or holds a double quote (it could not be read

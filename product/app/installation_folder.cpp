@@ -87,12 +87,14 @@ bool is_own_finishing_copy(const char *folder)
 {
     char own_path[MAX_PATH];
     char own_folder[MAX_PATH];
+    char parent_folder[MAX_PATH];
     char temporary_folder[MAX_PATH];
     char installed_program[MAX_PATH];
     return get_module_path(own_path, sizeof own_path) &&
            program_folder(own_folder, sizeof own_folder, own_path) &&
+           program_folder(parent_folder, sizeof parent_folder, own_folder) &&
            get_temporary_folder(temporary_folder, sizeof temporary_folder) &&
-           is_same_folder(own_folder, temporary_folder) &&
+           is_same_folder(parent_folder, temporary_folder) &&
            join_path(installed_program, sizeof installed_program, folder, PROGRAM_FILE_NAME) &&
            hold_same_bytes(own_path, installed_program);
 }

@@ -16,8 +16,8 @@ enum FolderState {
 };
 FolderState folder_state(const char *folder);
 
-// Only the copy that an uninstall made may finish it: it runs from the
-// temporary folder, and folder's Brimwave.exe is the file it was copied
-// from. Started by hand, from an installation or with another
+// Only the copy that an uninstall made may finish it: it runs from a folder
+// of its own directly in the temporary folder, and folder's Brimwave.exe is
+// the file it was copied from. Started by hand, from an installation or with another
 // installation's folder, it must remove nothing.
 bool is_own_finishing_copy(const char *folder);

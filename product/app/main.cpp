@@ -4,6 +4,7 @@
 #include "main_window.h"
 #include "services/dll_search.h"
 #include "services/process.h"
+#include "services/product.h"
 #include "services/text.h"
 #include "uninstall.h"
 
@@ -55,8 +56,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         }
         return finish_uninstall(original_process_id, finish_folder);
     }
-    if (has_switch(command_line, "/uninstall"))
-        return start_uninstall();
+    if (has_switch(command_line, UNINSTALL_SWITCH))
+        return start_uninstall(command_line);
     record_start_folder();
 
     if (!register_main_window_class(instance))

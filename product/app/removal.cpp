@@ -200,17 +200,16 @@ void remove_folder_if_empty(const char *folder)
     }
 }
 
-// Best effort: the delete at the next restart needs rights the user may
-// lack, and a file left in the temporary folder harms no one. A copy that
-// runs from the installation itself (started by hand) never marks itself.
-void schedule_own_deletion(const char *folder)
+// The copy and its folder go at the next restart, the file first. Best
+// effort: that needs rights the user may lack, and what is left in the
+// temporary folder harms no one. Only the checked copy gets here.
+void schedule_own_deletion(void)
 {
     char own_path[MAX_PATH];
     char own_folder[MAX_PATH];
     if (get_module_path(own_path, sizeof own_path) &&
-        program_folder(own_folder, sizeof own_folder, own_path) &&
-        !is_same_path(own_folder, folder))
-        delete_at_restart(own_path);
+        program_folder(own_folder, sizeof own_folder, own_path) && delete_at_restart(own_path))
+        delete_at_restart(own_folder);
 }
 
 } // namespace
@@ -232,6 +231,6 @@ int finish_uninstall(uint32_t original_process_id, const char *folder)
         remove_uninstall_entry(folder);
         remove_folder_if_empty(folder);
     }
-    schedule_own_deletion(folder);
+    schedule_own_deletion();
     return show_removal_report();
 }

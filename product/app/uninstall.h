@@ -1,16 +1,19 @@
 // "Brimwave.exe /uninstall": removing the installation Brimwave.exe runs from.
 // A running program cannot delete its own file, so the work is done in two
 // processes: the installed Brimwave.exe asks and starts a copy of itself in
-// the temporary folder; the copy waits for it to end and removes everything.
+// a folder of its own in the temporary folder; the copy waits for it to end
+// and removes everything.
 #pragma once
 #include <stdint.h>
 
 // The installed program's part; the result is its exit code. Refuses while a
 // Brimwave window is open, asks once, and on Yes hands over to the copy.
-int start_uninstall(void);
+// From Vista on, without raised rights, it first starts itself with them
+// (command_line then carries the marker, and the question is not asked again).
+int start_uninstall(const char *command_line);
 
 // The copy's part (see read_finish_command); the result is its exit code, 0
 // only when everything of the installation in folder is gone. It changes
-// nothing (exit code 1) unless it runs from the temporary folder as a copy
-// of folder's Brimwave.exe.
+// nothing (exit code 1) unless it runs from a folder of its own directly in
+// the temporary folder as a copy of folder's Brimwave.exe.
 int finish_uninstall(uint32_t original_process_id, const char *folder);

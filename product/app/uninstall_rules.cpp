@@ -1,4 +1,5 @@
 #include "uninstall_rules.h"
+#include "services/product.h"
 #include "services/text.h"
 
 namespace {
@@ -7,7 +8,7 @@ namespace {
 size_t length_without_backslash(const char *path)
 {
     size_t n = text_length(path);
-    return n > 0 && path[n - 1] == '\\' ? n - 1 : n;
+    return ends_with_backslash(path) ? n - 1 : n;
 }
 
 // [start, start + length) into dest with a terminating zero.
@@ -26,12 +27,7 @@ bool copy_part(char *dest, size_t size, const char *start, size_t length)
 bool is_same_path(const char *a, const char *b)
 {
     size_t n = length_without_backslash(a);
-    if (n != length_without_backslash(b))
-        return false;
-    for (size_t i = 0; i < n; i++)
-        if (lower_ascii(a[i]) != lower_ascii(b[i]))
-            return false;
-    return true;
+    return n == length_without_backslash(b) && same_ignoring_case(a, b, n);
 }
 
 bool program_folder(char *dest, size_t size, const char *program_path)
@@ -39,12 +35,10 @@ bool program_folder(char *dest, size_t size, const char *program_path)
     if (size == 0)
         return false;
     dest[0] = 0;
-    size_t last = static_cast<size_t>(-1);
-    for (size_t i = 0; program_path[i]; i++)
-        if (program_path[i] == '\\')
-            last = i;
-    if (last == static_cast<size_t>(-1))
+    const char *backslash = last_backslash(program_path);
+    if (!backslash)
         return false;
+    size_t last = static_cast<size_t>(backslash - program_path);
     // "C:\Brimwave.exe": the root keeps its backslash, "C:" alone would name
     // the drive's current folder.
     size_t length = last;
@@ -80,7 +74,7 @@ bool uninstall_command_program(char *dest, size_t size, const char *command)
     const char *end = p + text_length(p);
     while (end > p && is_blank(end[-1]))
         end--;
-    static const char uninstall_switch[] = "/uninstall";
+    static const char uninstall_switch[] = UNINSTALL_SWITCH;
     const size_t switch_length = sizeof uninstall_switch - 1;
     if (static_cast<size_t>(end - p) > switch_length) {
         const char *word = end - switch_length;
@@ -110,10 +104,19 @@ bool is_removable_folder(const char *folder)
     // "\\server\share": a share has exactly one backslash after the server name.
     if (folder[0] == '\\' && folder[1] == '\\') {
         int separators = 0;
-        for (size_t i = 2; i < n; i++)
-            if (folder[i] == '\\')
+        for (const char *p = folder + 2; p < folder + n; p = next_char(p))
+            if (*p == '\\')
                 separators++;
         return separators >= 2;
     }
     return true;
+}
+
+UninstallRoute choose_uninstall_route(bool nt6_or_later, bool elevated, bool marked)
+{
+    // The raised start may still report limited rights (a system that gave
+    // none): asking again would loop.
+    if (marked)
+        return UNINSTALL_REMOVE;
+    return nt6_or_later && !elevated ? UNINSTALL_ASK_AND_ELEVATE : UNINSTALL_ASK_AND_REMOVE;
 }

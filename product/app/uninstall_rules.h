@@ -25,6 +25,18 @@ bool program_folder(char *dest, size_t size, const char *program_path);
 // unclosed quote or a program that does not fit.
 bool uninstall_command_program(char *dest, size_t size, const char *command);
 
+// How "Brimwave.exe /uninstall" goes on. From Windows Vista on, the
+// registered command runs with the user's limited rights, which cannot
+// remove what setup installed for the machine.
+enum UninstallRoute {
+    UNINSTALL_ASK_AND_REMOVE,  // ask, then hand over to the copy
+    UNINSTALL_ASK_AND_ELEVATE, // ask, then start itself with raised rights
+    UNINSTALL_REMOVE,          // the raised start, asked already: never again
+};
+// nt6_or_later: NT 6.0 (Vista) or later; elevated: the token is known to be
+// elevated; marked: started with the marker of the raised start.
+UninstallRoute choose_uninstall_route(bool nt6_or_later, bool elevated, bool marked);
+
 // Whether the uninstaller may try to remove folder once it is empty: never a
 // drive's root ("C:\", "C:") nor a network share's ("\\server\share").
 bool is_removable_folder(const char *folder);

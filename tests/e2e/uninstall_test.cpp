@@ -257,14 +257,17 @@ protected:
         EXPECT_EQ(report.buttons, std::vector<int>{IDOK});
         screenshot("uninstall-removed");
         expect_everything_gone(folder);
-        // The copy is Brimwave.exe itself, in the temporary folder, and
-        // marked for deletion at the next restart.
+        // The copy is Brimwave.exe itself, in a folder of its own directly in
+        // the temporary folder, and both are marked for deletion at the next
+        // restart.
         char temp[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, temp);
-        EXPECT_EQ(lstrcmpiA(copy_.path.substr(0, strlen(temp)).c_str(), temp), 0)
-            << copy_.path << " is not in " << temp;
+        const std::string copy_folder = copy_.path.substr(0, copy_.path.rfind('\\'));
+        EXPECT_EQ(lstrcmpiA(copy_folder.substr(0, copy_folder.rfind('\\') + 1).c_str(), temp), 0)
+            << copy_.path << " is not in a folder of " << temp;
         EXPECT_TRUE(same_contents(copy_.path, PRODUCT_PROGRAM));
         EXPECT_TRUE(is_pending_delete(copy_.path)) << copy_.path;
+        EXPECT_TRUE(is_pending_delete(copy_folder)) << copy_folder;
         EXPECT_EQ(close_copy_report(), 0u);
     }
 
@@ -293,6 +296,8 @@ TEST_F(Uninstall, YesRemovesEverythingAndTheNextSetupRunsFresh)
         EXPECT_EQ(::wait_for_exit(boot, 60000), 0u);
         EXPECT_FALSE(file_exists(copy_.path)) << copy_.path;
         EXPECT_FALSE(is_pending_delete(copy_.path)) << copy_.path;
+        const std::string copy_folder = copy_.path.substr(0, copy_.path.rfind('\\'));
+        EXPECT_FALSE(folder_exists(copy_folder)) << copy_folder;
     }
 
     start();
@@ -486,23 +491,29 @@ TEST_F(Uninstall, OnlyItsOwnCopyInTheTemporaryFolderFinishesTheRemoval)
     install(other_folder);
     char temp[MAX_PATH] = "";
     GetTempPathA(MAX_PATH, temp);
-    const std::string copy = std::string(temp) + "bwu-by-hand.exe";
-    ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, copy.c_str(), FALSE));
-    // An installed Brimwave.exe: the same bytes, not in the temporary folder.
-    // Then a copy there, once the other installation's program is another one.
-    for (const std::string &program : {std::string(apps_folder) + "\\Brimwave.exe", copy}) {
-        if (program == copy) {
-            ASSERT_TRUE(CopyFileA("D:\\bladeenc.exe", "C:\\Other\\Brimwave\\Brimwave.exe", FALSE));
-        }
-        HWND box = start_uninstaller("\"" + program + "\" /finish-uninstall 0 \"" + other_folder + "\"");
+    const std::string own_folder = std::string(temp) + "bwu-by-hand";
+    const std::string in_temp = own_folder + ".exe", in_own_folder = own_folder + "\\Brimwave.exe";
+    CreateDirectoryA(own_folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, in_temp.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, in_own_folder.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA("D:\\bladeenc.exe", "C:\\Other\\Brimwave\\Brimwave.exe", FALSE));
+    // An installed Brimwave.exe: the same bytes, not in the temporary folder;
+    // a copy with the same bytes straight in it, not in a folder of its own;
+    // one in a folder of its own, for an installation whose program differs.
+    const std::string cases[][2] = {{std::string(apps_folder) + "\\Brimwave.exe", other_folder},
+                                    {in_temp, apps_folder},
+                                    {in_own_folder, other_folder}};
+    for (const auto &c : cases) {
+        HWND box = start_uninstaller("\"" + c[0] + "\" /finish-uninstall 0 \"" + c[1] + "\"");
         ASSERT_NE(box, nullptr);
-        EXPECT_EQ(read_message_box(box).text, stranger_text) << program;
+        EXPECT_EQ(read_message_box(box).text, stranger_text) << c[0];
         press_button(box, IDOK);
-        EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u) << program;
+        EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u) << c[0];
         // The removal begins with the help file.
-        EXPECT_TRUE(file_exists(std::string(other_folder) + "\\Brimwave.chm")) << program;
+        EXPECT_TRUE(file_exists(c[1] + "\\Brimwave.chm")) << c[0];
     }
-    DeleteFileA(copy.c_str());
+    DeleteFileA(in_temp.c_str());
+    remove_tree(own_folder);
 }
 
 TEST_F(Uninstall, AProgramRunningDuringAReinstallIsReplacedAndItsOldFileGoesLater)

@@ -18,7 +18,7 @@ EXPECTED = {
     "GDI32.dll": ["DeleteObject", "GetObjectA", "GetStockObject"],
     "KERNEL32.dll": ["CloseHandle", "CreateDirectoryA", "CreateFileA", "CreateMutexA", "DeleteFileA",
                      "ExitProcess", "FindResourceA", "GetCommandLineA", "GetFileAttributesA", "GetFullPathNameA",
-                     "GetLastError", "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress",
+                     "GetLastError", "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress", "IsDBCSLeadByte",
                      "GetSystemDirectoryA", "GetVersionExA", "GetWindowsDirectoryA", "GlobalAlloc",
                      "GlobalFree", "LoadLibraryExA", "LoadResource", "LockResource",
                      "MoveFileA", "MultiByteToWideChar", "SetCurrentDirectoryA", "SetFileAttributesA",

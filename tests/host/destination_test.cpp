@@ -2,7 +2,9 @@
 #include <string.h>
 #include <string>
 #include <vector>
+#include "driver/companion.h"
 #include "driver/destination.h"
+#include "tests/host/code_page_stand_in.h"
 #include "services/product.h"
 
 namespace {
@@ -109,4 +111,15 @@ TEST(StagedNames, AreDistinct83NamesThatNeverEndInAnUnderscore)
     char name[STAGED_NAME_SIZE];
     EXPECT_TRUE(make_staged_name(99999, BACKUP_EXTENSION, name));
     EXPECT_FALSE(make_staged_name(100000, BACKUP_EXTENSION, name)) << "six digits do not fit";
+}
+
+TEST(CodePage932, AFolderEndingInATrailByteLikeABackslashKeepsIt)
+{
+    CodePage932 code_page;
+    EXPECT_EQ(fresh("C:\\\x95\x5C", nullptr), "C:\\\x95\x5C\\Brimwave");
+    char command[UNINSTALL_COMMAND_SIZE];
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, "C:\\\x95\x5C"));
+    EXPECT_STREQ(command, "C:\\\x95\x5C\\Brimwave.exe /uninstall");
+    char folder[COMPANION_FOLDER_SIZE], program[COMPANION_PROGRAM_SIZE];
+    EXPECT_TRUE(companion_paths("\"D:\\\x95\x5C.EXE\"", "D:\\\x95\x5C.EXE", folder, program));
 }

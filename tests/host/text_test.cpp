@@ -2,6 +2,7 @@
 #include <string.h>
 #include <vector>
 #include "services/text.h"
+#include "tests/host/code_page_stand_in.h"
 
 TEST(AppendText, AdvancesOntoTheTerminatingZero)
 {
@@ -71,4 +72,24 @@ TEST(PathEndsWithName, ComparesTheLastPartAndReadsNoFurtherThanItsBuffer)
     // An OFSTRUCT's 128 bytes of path, no zero: the sanitizer fails a read past them.
     std::vector<char> full(128, 'a');
     EXPECT_FALSE(path_ends_with_name(full.data(), full.size(), "a"));
+}
+
+TEST(CodePage932, PathsAreSteppedThroughByWholeCharacters)
+{
+    CodePage932 code_page;
+    // 表 is 95 5C: its second byte is the backslash.
+    const char folder[] = "C:\\\x95\x5C";
+    EXPECT_FALSE(ends_with_backslash(folder));
+    EXPECT_EQ(last_backslash(folder), folder + 2);
+    char path[32];
+    ASSERT_TRUE(join_path(path, sizeof path, folder, "Brimwave.exe"));
+    EXPECT_STREQ(path, "C:\\\x95\x5C\\Brimwave.exe");
+    EXPECT_TRUE(path_ends_with_name(path, sizeof path, "BRIMWAVE.EXE"));
+    EXPECT_TRUE(path_ends_with_name(folder, sizeof folder, "\x95\x5C"));
+    // ア is 83 41: its second byte is not an 'A' to lower.
+    EXPECT_FALSE(same_ignoring_case("\x83\x41", "\x83\x61", 2));
+    EXPECT_TRUE(same_ignoring_case("A\x83\x41", "a\x83\x41", 3));
+    // A lead byte cut off by the end stands alone.
+    const char cut[] = "\x95";
+    EXPECT_EQ(next_char(cut), cut + 1);
 }

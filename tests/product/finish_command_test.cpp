@@ -105,3 +105,20 @@ TEST(FinishCommand, ReadRefusesAFolderThatDoesNotFit)
     EXPECT_TRUE(read_finish_command(command, &process_id, folder, 9));
     EXPECT_STREQ(folder, "C:\\ABCDE");
 }
+
+TEST(ElevatedCommand, IsReadBackAsWrittenAndNothingElse)
+{
+    char parameters[40];
+    ASSERT_TRUE(build_elevated_parameters(parameters, sizeof parameters, 4294967295u));
+    EXPECT_STREQ(parameters, "/uninstall /elevated 4294967295");
+    uint32_t id = 0;
+    EXPECT_TRUE(read_elevated_command((std::string("B.exe ") + parameters).c_str(), &id));
+    EXPECT_EQ(id, 4294967295u);
+    for (const char *other : {"B.exe /uninstall", "B.exe /uninstall /elevated",
+                              "B.exe /uninstall /elevated 12 x", "B.exe /elevated 12",
+                              "B.exe /uninstall /elevated 4294967296"})
+        EXPECT_FALSE(read_elevated_command(other, &id)) << other;
+    char small[20];
+    EXPECT_FALSE(build_elevated_parameters(small, sizeof small, 1));
+    EXPECT_STREQ(small, "");
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 #include "product/app/uninstall_rules.h"
+#include "tests/host/code_page_stand_in.h"
 
 TEST(IsSamePath, IgnoresAsciiCaseAndOneTrailingBackslash)
 {
@@ -130,4 +131,25 @@ TEST(IsRemovableFolder, NeverARoot)
     };
     for (const Case &c : cases)
         EXPECT_EQ(is_removable_folder(c.folder), c.expected) << c.folder;
+}
+
+TEST(CodePage932, FoldersAreComparedAndCutByWholeCharacters)
+{
+    CodePage932 code_page;
+    EXPECT_TRUE(is_same_path("C:\\\x95\x5C", "c:\\\x95\x5C\\"));
+    EXPECT_FALSE(is_same_path("C:\\\x83\x41", "C:\\\x83\x61"));
+    char folder[16];
+    ASSERT_TRUE(program_folder(folder, sizeof folder, "C:\\\x95\x5C\\B.exe"));
+    EXPECT_STREQ(folder, "C:\\\x95\x5C");
+    EXPECT_FALSE(is_removable_folder("\\\\server\\\x95\x5C")) << "a share's root";
+}
+
+TEST(UninstallRoute, RaisedRightsAreAskedForOnceFromVistaOn)
+{
+    EXPECT_EQ(choose_uninstall_route(false, false, false), UNINSTALL_ASK_AND_REMOVE);
+    EXPECT_EQ(choose_uninstall_route(true, true, false), UNINSTALL_ASK_AND_REMOVE);
+    EXPECT_EQ(choose_uninstall_route(true, false, false), UNINSTALL_ASK_AND_ELEVATE);
+    // The raised start never asks again, even where the rights did not rise.
+    EXPECT_EQ(choose_uninstall_route(true, false, true), UNINSTALL_REMOVE);
+    EXPECT_EQ(choose_uninstall_route(true, true, true), UNINSTALL_REMOVE);
 }
