@@ -5,6 +5,9 @@
 // registry reads, shortcuts loaded through IShellLinkA, and the pending
 // delete that a restart carries out.
 #include <shlobj.h>
+#include <atomic>
+#include <set>
+#include <thread>
 #include "tests/e2e/setup_run.h"
 
 namespace {
@@ -74,6 +77,69 @@ bool is_pending_delete(const std::string &path)
             return true;
     return false;
 }
+
+// The limited token linked to this process's full one, as a primary token:
+// Windows starts programs with it for an administrator under UAC.
+HANDLE limited_token()
+{
+    HANDLE own = nullptr, primary = nullptr;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size = 0;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own) &&
+        GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size)) {
+        DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
+                         TokenPrimary, &primary);
+        CloseHandle(linked.LinkedToken);
+    }
+    if (own)
+        CloseHandle(own);
+    return primary;
+}
+
+// The command lines of the Brimwave.exe processes that run while it lives,
+// as Wine shows them: a Windows process's command line is its Unix one.
+class CommandLineWatch {
+public:
+    CommandLineWatch() : thread_([this] { watch(); }) {}
+    ~CommandLineWatch() { stop(); }
+    std::vector<std::string> stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return std::vector<std::string>(lines_.begin(), lines_.end());
+    }
+
+private:
+    void watch()
+    {
+        while (!stop_) {
+            WIN32_FIND_DATAA found;
+            HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+            if (search == INVALID_HANDLE_VALUE)
+                return;
+            do {
+                if (found.cFileName[0] >= '1' && found.cFileName[0] <= '9')
+                    record(std::string("Z:\\proc\\") + found.cFileName + "\\cmdline");
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+            Sleep(5);
+        }
+    }
+    void record(const std::string &path)
+    {
+        std::string line = file_contents(path);
+        for (char &c : line)
+            c = c == 0 ? ' ' : c;
+        std::string lower = line;
+        CharLowerA(&lower[0]);
+        if (lower.find("brimwave.exe") != std::string::npos)
+            lines_.insert(path.substr(8, path.rfind('\\') - 8) + ": " + line);
+    }
+    std::atomic<bool> stop_{false};
+    std::set<std::string> lines_;
+    std::thread thread_;
+};
 
 bool running_under_wine()
 {
@@ -151,9 +217,9 @@ protected:
 
     // Starts command as Windows starts an uninstall command: the command
     // line alone, no program name, and returns the box it shows first.
-    HWND start_uninstaller(const std::string &command)
+    HWND start_uninstaller(const std::string &command, HANDLE token = nullptr)
     {
-        if (!start_process(command, nullptr, &uninstaller_)) {
+        if (!start_process(command, nullptr, &uninstaller_, nullptr, false, token)) {
             ADD_FAILURE() << "cannot start " << command << ": error " << GetLastError();
             return nullptr;
         }
@@ -165,9 +231,10 @@ protected:
     }
 
     // Starts command, expects the question naming folder, and answers it.
-    void answer_question(const std::string &command, const std::string &folder, int button)
+    void answer_question(const std::string &command, const std::string &folder, int button,
+                         HANDLE token = nullptr)
     {
-        HWND question = start_uninstaller(command);
+        HWND question = start_uninstaller(command, token);
         ASSERT_NE(question, nullptr);
         MessageBoxInfo info = read_message_box(question);
         EXPECT_EQ(info.text, question_for(folder));
@@ -247,9 +314,9 @@ protected:
 
     // Uninstalls the installation in folder with the registered command and
     // checks everything is gone while the copy shows its report.
-    void uninstall_completely(const std::string &folder)
+    void uninstall_completely(const std::string &folder, HANDLE token = nullptr)
     {
-        answer_question(registered_command(), folder, IDYES);
+        answer_question(registered_command(), folder, IDYES, token);
         ASSERT_TRUE(wait_for_copy());
         MessageBoxInfo report = read_message_box(copy_.box);
         EXPECT_EQ(report.text, removed_text);
@@ -531,4 +598,34 @@ TEST_F(Uninstall, AProgramRunningDuringAReinstallIsReplacedAndItsOldFileGoesLate
     EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
     // The uninstall knows the backup name: it goes, and the folder with it.
     uninstall_completely(apps_folder);
+}
+
+TEST_F(Uninstall, WithLimitedRightsItAsksOnceThenRaisesThemOnce)
+{
+    install(apps_folder);
+    HANDLE limited = limited_token();
+    ASSERT_NE(limited, nullptr);
+    CommandLineWatch watch;
+    // One question, then the report of the copy, which a second question
+    // would stand in the way of.
+    uninstall_completely(apps_folder, limited);
+    std::vector<std::string> lines = watch.stop();
+    CloseHandle(limited);
+    std::string raised, finishing;
+    for (const std::string &line : lines) {
+        if (line.find(" /uninstall /elevated ") != std::string::npos)
+            raised += line + "\n";
+        if (line.find(" /finish-uninstall ") != std::string::npos)
+            finishing += line + "\n";
+    }
+    std::string all;
+    for (const std::string &line : lines)
+        all += line + "\n";
+    // The raised start carries the marker and the id of the process that
+    // asked, and the copy waits for that process.
+    const std::string asking_id = std::to_string(uninstaller_.id);
+    EXPECT_EQ(std::count(raised.begin(), raised.end(), '\n'), 1) << all;
+    EXPECT_NE(raised.find("/elevated " + asking_id), std::string::npos) << all;
+    EXPECT_EQ(std::count(finishing.begin(), finishing.end(), '\n'), 1) << all;
+    EXPECT_NE(finishing.find("/finish-uninstall " + asking_id + " "), std::string::npos) << all;
 }

@@ -13,7 +13,7 @@ void ChildProcess::reset()
 }
 
 bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
-                   const char *program, bool suspended)
+                   const char *program, bool suspended, HANDLE token)
 {
     child->reset();
     STARTUPINFOA startup = {};
@@ -21,8 +21,12 @@ bool start_process(const std::string &command_line, const char *folder, ChildPro
     PROCESS_INFORMATION info = {};
     std::vector<char> line(command_line.begin(), command_line.end());
     line.push_back(0);
-    if (!CreateProcessA(program, line.data(), nullptr, nullptr, FALSE,
-                        suspended ? CREATE_SUSPENDED : 0, nullptr, folder, &startup, &info))
+    DWORD flags = suspended ? CREATE_SUSPENDED : 0;
+    bool started = token ? CreateProcessAsUserA(token, program, line.data(), nullptr, nullptr,
+                                                FALSE, flags, nullptr, folder, &startup, &info)
+                         : CreateProcessA(program, line.data(), nullptr, nullptr, FALSE, flags,
+                                          nullptr, folder, &startup, &info);
+    if (!started)
         return false;
     if (suspended)
         child->thread = info.hThread;

@@ -27,9 +27,10 @@ struct ChildProcess {
 // Starts command_line with folder as working folder (nullptr: ours), in
 // child, which is reset first. program names the file to run when the
 // command line alone does not. A suspended process runs once
-// resume_process is called.
+// resume_process is called. With a token, the process runs with it.
 bool start_process(const std::string &command_line, const char *folder, ChildProcess *child,
-                   const char *program = nullptr, bool suspended = false);
+                   const char *program = nullptr, bool suspended = false,
+                   HANDLE token = nullptr);
 void resume_process(ChildProcess *child);
 // The exit code, or STILL_ACTIVE when it did not end within timeout_ms.
 DWORD wait_for_exit(const ChildProcess &child, DWORD timeout_ms);
