@@ -102,6 +102,5 @@ if(BRIMWAVE_TESTS)
     include(GoogleTest)
     add_subdirectory(tests/win32)
     add_subdirectory(tests/e2e)
-    add_subdirectory(tests/product)
 endif()
 
