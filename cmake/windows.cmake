@@ -1,6 +1,6 @@
 # Windows build: SETUP.EXE on the medium, the sample product, and the Windows tests.
 enable_language(RC)
-set(MEDIUM_DIR ${CMAKE_SOURCE_DIR}/build/medium CACHE PATH "Folder of the distribution medium")
+passed_in(MEDIUM_DIR PATH "folder of the distribution medium, build/medium")
 
 # Dates in the shipped files come from the commit, so that two builds of one
 # commit give the same bytes wherever and whenever they run.
@@ -18,24 +18,6 @@ set(BRIMWAVE_SOURCE_DATE_EPOCH ${source_date_epoch} CACHE STRING "Date of the sh
 # ld takes the PE time stamp from the environment; as part of the link
 # command, a new commit's date also relinks.
 set(SHIPPED_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${BRIMWAVE_SOURCE_DATE_EPOCH})
-
-# Small and self-contained: no exceptions or RTTI, unused code dropped, the
-# GCC and C++ runtimes linked in so that only Windows' own DLLs are imported.
-# No loop is turned into a call of the C runtime's strlen or memset (SETUP.EXE
-# has none), and no build folder is written into the files. Not
-# -fdata-sections: with it GCC puts the zero-filled work buffers in .data,
-# where they take room in the file, instead of .bss.
-add_library(setup_code_options INTERFACE)
-target_compile_options(setup_code_options INTERFACE
-    $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-                                   -ffunction-sections
-                                   -fno-tree-loop-distribute-patterns
-                                   -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
-                                   -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
-target_link_libraries(setup_code_options INTERFACE project_warnings)
-target_link_options(setup_code_options INTERFACE -static -static-libgcc -static-libstdc++)
-# fit_size divides 64-bit numbers: libgcc's helper, also where no C runtime is.
-target_link_libraries(setup_rules PRIVATE setup_code_options INTERFACE gcc)
 
 # Everything of the setup program but its entry point, so tests can link it.
 add_library(setup_core STATIC
