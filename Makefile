@@ -11,6 +11,9 @@ MEDIUM := $(BUILD)/medium
 # One host tree, with the sanitizers: the build tools and the host tests.
 NATIVE_BUILD := $(BUILD)/native
 SZDD := $(NATIVE_BUILD)/tools/szdd
+# A fresh Wine session (scripts/wine-session.sh DIR -- COMMAND) where 32-bit
+# programs run, under a private X server.
+WINE_SESSION := scripts/run-i386.sh -- xvfb-run -a -s "-screen 0 1024x768x24" scripts/wine-session.sh
 # The tests that also run in a 32-bit prefix, where nothing is redirected.
 WIN32_PREFIX_TESTS := Win32sIsRefused|FreshInstallWithTheDefaults|YesRemovesEverything
 
@@ -59,13 +62,13 @@ i386-check: deps
 # Everything in a 64-bit prefix, as on 64-bit Windows (WoW64).
 test-windows: i386-check test-build
 	WINE_ARCH=win64 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large f=$(WIN_BUILD)/medium-broken" \
-	  scripts/wine-session.sh $(WIN_BUILD)/wine64 -- \
+	  $(WINE_SESSION) $(WIN_BUILD)/wine64 -- \
 	  bash -c 'cd $(WIN_BUILD) && ctest --output-on-failure'
 
 # A few in a 32-bit prefix, the layout of 32-bit Windows.
 test-win32-prefix: i386-check test-build
 	WINE_ARCH=win32 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large" \
-	  scripts/wine-session.sh $(WIN_BUILD)/wine32 -- \
+	  $(WINE_SESSION) $(WIN_BUILD)/wine32 -- \
 	  bash -c "cd $(WIN_BUILD) && ctest --output-on-failure -R '$(WIN32_PREFIX_TESTS)'"
 
 # A second build elsewhere, later and in another time zone, gives the same bytes.
