@@ -8,10 +8,16 @@ JOBS ?= 2
 # One Windows build tree, 32-bit as shipped: the medium and the test programs.
 WIN_BUILD := $(BUILD)/win32
 MEDIUM := $(BUILD)/medium
+# One host tree, with the sanitizers: the build tools and the host tests.
+NATIVE_BUILD := $(BUILD)/native
+SZDD := $(NATIVE_BUILD)/tools/szdd
+# A fresh Wine session (scripts/wine-session.sh DIR -- COMMAND) where 32-bit
+# programs run, under a private X server.
+WINE_SESSION := scripts/run-i386.sh -- xvfb-run -a -s "-screen 0 1024x768x24" scripts/wine-session.sh
 # The tests that also run in a 32-bit prefix, where nothing is redirected.
 WIN32_PREFIX_TESTS := Win32sIsRefused|FreshInstallWithTheDefaults|YesRemovesEverything
 
-.PHONY: all deps tools configure medium native test-build test test-host test-windows \
+.PHONY: all deps native-configure configure medium native test-build test test-host test-windows \
         test-win32-prefix test-reproducible test-signing i386-check sign run clean
 
 all: medium
@@ -19,15 +25,18 @@ all: medium
 deps:
 	@scripts/install-deps.sh
 
-# Host build tools (the SZDD packer), optimised, no sanitizers.
-tools: deps
-	@if [ -f tools/CMakeLists.txt ]; then \
-	  cmake -S tools -B $(BUILD)/tools -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRIMWAVE_TESTS=OFF >/dev/null && \
-	  cmake --build $(BUILD)/tools -j $(JOBS); fi
+# The native tree: the SZDD packer (a build tool) and every host test, under
+# AddressSanitizer and UBSan. The host tests read the medium and the product
+# files that the Windows tree builds.
+native-configure: deps
+	cmake -S . -B $(NATIVE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DMEDIUM_DIR=$(MEDIUM) -DPRODUCT_DIR=$(WIN_BUILD)/product >/dev/null
 
-configure: tools
+# The Windows tree packs its payloads with the native tree's packer.
+configure: native-configure
+	cmake --build $(NATIVE_BUILD) -j $(JOBS) --target szdd
 	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(MEDIUM) -DSZDD_TOOL=$(BUILD)/tools/szdd >/dev/null
+	  -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(MEDIUM) -DSZDD_TOOL=$(SZDD) >/dev/null
 
 # The distribution medium as it ships: 32-bit SETUP.EXE and its companions.
 medium: configure
@@ -35,17 +44,16 @@ medium: configure
 	@ls -l $(MEDIUM)
 	@/usr/bin/python3 scripts/setup-size.py $(MEDIUM)/SETUP.EXE
 
-# Pure code and build tools under AddressSanitizer and UBSan.
-native: deps
-	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
-	cmake --build $(BUILD)/native -j $(JOBS)
+# Every host test, and the packer.
+native: native-configure
+	cmake --build $(NATIVE_BUILD) -j $(JOBS)
 
 # The Windows test programs, in the tree that builds the medium.
 test-build: medium
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 test-host: native medium
-	cd $(BUILD)/native && ctest --output-on-failure -j $(JOBS) -E '^fuzz'
+	cd $(NATIVE_BUILD) && ctest --output-on-failure -j $(JOBS) -E '^fuzz'
 
 # Says how 32-bit programs run here, or stops at once when they cannot.
 i386-check: deps
@@ -54,13 +62,13 @@ i386-check: deps
 # Everything in a 64-bit prefix, as on 64-bit Windows (WoW64).
 test-windows: i386-check test-build
 	WINE_ARCH=win64 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large f=$(WIN_BUILD)/medium-broken" \
-	  scripts/wine-session.sh $(WIN_BUILD)/wine64 -- \
+	  $(WINE_SESSION) $(WIN_BUILD)/wine64 -- \
 	  bash -c 'cd $(WIN_BUILD) && ctest --output-on-failure'
 
 # A few in a 32-bit prefix, the layout of 32-bit Windows.
 test-win32-prefix: i386-check test-build
 	WINE_ARCH=win32 WINE_DRIVES="d=$(MEDIUM) e=$(WIN_BUILD)/medium-large" \
-	  scripts/wine-session.sh $(WIN_BUILD)/wine32 -- \
+	  $(WINE_SESSION) $(WIN_BUILD)/wine32 -- \
 	  bash -c "cd $(WIN_BUILD) && ctest --output-on-failure -R '$(WIN32_PREFIX_TESTS)'"
 
 # A second build elsewhere, later and in another time zone, gives the same bytes.

@@ -1,6 +1,6 @@
 # Windows build: SETUP.EXE on the medium, the sample product, and the Windows tests.
 enable_language(RC)
-set(MEDIUM_DIR ${CMAKE_SOURCE_DIR}/build/medium CACHE PATH "Folder of the distribution medium")
+passed_in(MEDIUM_DIR PATH "folder of the distribution medium, build/medium")
 
 # Dates in the shipped files come from the commit, so that two builds of one
 # commit give the same bytes wherever and whenever they run.
@@ -19,27 +19,11 @@ set(BRIMWAVE_SOURCE_DATE_EPOCH ${source_date_epoch} CACHE STRING "Date of the sh
 # command, a new commit's date also relinks.
 set(SHIPPED_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${BRIMWAVE_SOURCE_DATE_EPOCH})
 
-# Small and self-contained: no exceptions or RTTI, unused code dropped, the
-# GCC and C++ runtimes linked in so that only Windows' own DLLs are imported.
-# No loop is turned into a call of the C runtime's strlen or memset (SETUP.EXE
-# has none), and no build folder is written into the files. Not
-# -fdata-sections: with it GCC puts the zero-filled work buffers in .data,
-# where they take room in the file, instead of .bss.
-add_library(setup_code_options INTERFACE)
-target_compile_options(setup_code_options INTERFACE
-    $<$<COMPILE_LANGUAGE:CXX>:-Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-                                   -ffunction-sections
-                                   -fno-tree-loop-distribute-patterns
-                                   -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
-                                   -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
-target_link_libraries(setup_code_options INTERFACE project_warnings)
-target_link_options(setup_code_options INTERFACE -static -static-libgcc -static-libstdc++)
-# The code page's character boundaries come from the system here.
+# The ANSI code page's character boundaries, as the system knows them: what
+# the pure path helpers of setup_rules step through paths by.
 add_library(setup_code_page STATIC services/code_page.cpp)
 target_include_directories(setup_code_page PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(setup_code_page PRIVATE setup_code_options)
-# fit_size divides 64-bit numbers: libgcc's helper, also where no C runtime is.
-target_link_libraries(setup_rules PRIVATE setup_code_options INTERFACE setup_code_page gcc)
 
 # The Win32 services, shared by the setup program and Brimwave.exe; each
 # program supplies services/process.h. Unused routines are dropped at link.
@@ -114,6 +98,5 @@ if(BRIMWAVE_TESTS)
     include(GoogleTest)
     add_subdirectory(tests/win32)
     add_subdirectory(tests/e2e)
-    add_subdirectory(tests/product)
 endif()
 

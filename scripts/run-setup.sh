@@ -14,11 +14,12 @@ export WINE_ARCH=win64 WINE_DRIVES="d=$medium"
 
 if [ -n "${DISPLAY:-}" ]; then
     echo "run-setup: starting D:\\SETUP.EXE on $DISPLAY (prefix in $work)"
-    exec "$root/scripts/wine-session.sh" "$work" --display -- \
+    exec "$root/scripts/run-i386.sh" -- "$root/scripts/wine-session.sh" "$work" -- \
         bash -c 'cd "$0" && "$WINE" cmd /c "D:\\SETUP.EXE"' "$medium"
 fi
 
 echo "run-setup: no display; walking the default installation under Xvfb (prefix in $work)"
 make -C "$root" --no-print-directory test-build >/dev/null
 walker="$root/build/win32/tests/e2e/walk_setup.exe"
-exec "$root/scripts/wine-session.sh" "$work" -- "$root/scripts/walk-setup.sh" "$walker" "$work"
+exec "$root/scripts/run-i386.sh" -- xvfb-run -a -s "-screen 0 1024x768x24" \
+    "$root/scripts/wine-session.sh" "$work" -- "$root/scripts/walk-setup.sh" "$walker" "$work"

@@ -50,6 +50,7 @@ check "a changed resource byte fails verification" refused \
 # The signed program installs as the unsigned one does.
 check "a default installation from the signed medium" env WINE_ARCH=win64 \
     WINE_DRIVES="d=$work/medium-signed" SHIPPED_SETUP="Z:$work/medium-signed/SETUP.EXE" \
+    "$root/scripts/run-i386.sh" -- xvfb-run -a -s "-screen 0 1024x768x24" \
     "$root/scripts/wine-session.sh" "$work/wine" -- \
     bash -c "cd '$root/build/win32' && ctest --output-on-failure -R '^Install.FreshInstallWithTheDefaults$'"
 echo "signing: $passed passed, $failed failed"

@@ -7,6 +7,7 @@ build="$root/build/win32"
 make -C "$root" --no-print-directory test-build >/dev/null
 rm -f "$build"/screenshots/*.bmp
 WINE_ARCH=win64 WINE_DRIVES="d=$root/build/medium e=$build/medium-large" \
+    "$root/scripts/run-i386.sh" -- xvfb-run -a -s "-screen 0 1024x768x24" \
     "$root/scripts/wine-session.sh" "$build/wine-docs" -- \
     bash -c "cd '$build' && ctest -R 'LicenceShows|EachModeHas|InvalidDestinationIsExplained|FreshInstallWithTheDefaults|YesStops|BrowsingAppends' >/dev/null"
 mkdir -p "$root/docs/screenshots"

@@ -1,32 +1,24 @@
 #!/usr/bin/env bash
-# Runs a command inside a fresh, isolated Wine prefix under a virtual
-# display, then stops the Wine server it started. The programs are 32-bit;
-# where the kernel runs no 32-bit code, everything runs inside the private
-# qemu namespace of scripts/run-i386.sh.
-#   scripts/wine-session.sh DIR [--display] -- COMMAND...
+# Runs a command inside a fresh, isolated Wine prefix, then stops the Wine
+# server it started.
+#   scripts/wine-session.sh DIR -- COMMAND...
 # DIR holds the prefix (DIR/prefix) and a scratch home (DIR/home): Wine links
 # the prefix's Desktop and other user folders to $HOME, so the user's own home
 # is never touched. Drive letters are mapped from WINE_DRIVES, a list of
 # LETTER=PATH pairs (for example "d=build/medium e=build/test-medium").
-# With --display an existing DISPLAY is used instead of Xvfb. WINE_ARCH
-# chooses the prefix: win64 (the default; 32-bit programs meet WoW64, as on
-# 64-bit Windows) or win32 (the layout of 32-bit Windows).
+# WINE_ARCH chooses the prefix: win64 (the default; 32-bit programs meet
+# WoW64, as on 64-bit Windows) or win32 (the layout of 32-bit Windows).
+# The caller provides where 32-bit programs run and a display, for example
+#   scripts/run-i386.sh -- xvfb-run -a -s "-screen 0 1024x768x24" \
+#       scripts/wine-session.sh DIR -- COMMAND...
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-[ -n "${BRIMWAVE_I386:-}" ] || exec "$here/run-i386.sh" -- "$0" "$@"
+
+die() { echo "wine-session: $*" >&2; exit 1; }
+[ -n "${BRIMWAVE_I386:-}" ] || die "32-bit programs may not run here: start me through scripts/run-i386.sh"
+[ -n "${DISPLAY:-}" ] || die "no display: start me under xvfb-run or on a desktop"
 
 dir=$(realpath -m "$1"); shift
-use_display=no
-if [ "${1:-}" = --display ]; then use_display=yes; shift; fi
 [ "${1:-}" = -- ] && shift
-
-if [ "$use_display" = yes ] && [ -n "${DISPLAY:-}" ]; then
-    :
-elif [ -z "${WINE_SESSION_XVFB:-}" ]; then
-    # Re-run ourselves under a private X server.
-    export WINE_SESSION_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$dir" -- "$@"
-fi
 
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all
 case "${WINE_ARCH:-win64}" in
@@ -39,8 +31,7 @@ win32)
     export WINEARCH=win32 WINE=/usr/lib/wine/wine
     export WINELOADER=$WINE ;;
 *)
-    echo "wine-session: WINE_ARCH must be win64 or win32, not $WINE_ARCH" >&2
-    exit 1 ;;
+    die "WINE_ARCH must be win64 or win32, not $WINE_ARCH" ;;
 esac
 echo "wine-session: $WINEARCH prefix; i686 programs run $BRIMWAVE_I386"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
