@@ -14,6 +14,8 @@ packages=(
     mingw-w64                                   # the Windows cross compilers and windres
     googletest libgtest-dev                     # GoogleTest: sources for Windows, library for the host
     wine wine64 xvfb xauth x11-apps imagemagick # running and driving the Windows programs
+    fonts-wine                                  # Marlett: the title bars' close glyph
+    locales                                     # ja_JP.UTF-8: Wine in code page 932
     fp-utils                                    # chmcmd, for the sample product's help file
     mscompress                                  # msexpand, the reference SZDD expander
     liblnk-utils python3-pefile                 # reading shortcuts and PE files from outside
@@ -112,3 +114,10 @@ if [ -n "$(missing_of wine32:i386)" ]; then
     install wine32:i386
 fi
 [ "$updated" = yes ] || echo "install-deps: all packages present"
+
+# Wine takes the ANSI code page from the locale: the tests of code page 932,
+# whose characters can end in the byte of a backslash, need ja_JP.UTF-8.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
+    echo "install-deps: generating the locale ja_JP.UTF-8"
+    $sudo localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
