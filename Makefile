@@ -32,11 +32,15 @@ native-configure: deps
 	cmake -S . -B $(NATIVE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DMEDIUM_DIR=$(MEDIUM) -DPRODUCT_DIR=$(WIN_BUILD)/product >/dev/null
 
-# The Windows tree packs its payloads with the native tree's packer.
+# The Windows tree packs its payloads with the native tree's packer. Its
+# toolchain is given through the environment, which CMake reads only when it
+# makes the tree: given on the command line, every later run warns that it
+# went unused.
 configure: native-configure
 	cmake --build $(NATIVE_BUILD) -j $(JOBS) --target szdd
-	cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(MEDIUM) -DSZDD_TOOL=$(SZDD) >/dev/null
+	CMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake \
+	  cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(MEDIUM) \
+	  -DSZDD_TOOL=$(SZDD) >/dev/null
 
 # The distribution medium as it ships: 32-bit SETUP.EXE and its companions.
 medium: configure

@@ -48,6 +48,11 @@ started=$SECONDS
 "$WINE" wineboot -i </dev/null >/dev/null 2>&1
 # Without a window manager, managed windows make closing a dialog block.
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+# Title bars draw their buttons with Marlett (package fonts-wine). Wine looks
+# for it in its data folder by a path with ".." in it, which it cannot open
+# as a Windows path, so the font is put where Windows keeps its own.
+marlett=/usr/share/wine/fonts/marlett.ttf
+[ -f "$marlett" ] && ln -sf "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
 # The first boot leaves services that stall later GUI starts: restart clean.
 stop_server
 

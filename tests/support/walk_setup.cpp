@@ -125,8 +125,15 @@ int main(int argc, char **argv)
 
     printf("\nFiles:\n");
     const std::string folder = default_destination();
-    for (const char *name : {PROGRAM_FILE_NAME, HELP_FILE_NAME, "tempfile.tmp"})
+    for (const char *name : {PROGRAM_FILE_NAME, HELP_FILE_NAME})
         print_file((folder + "\\" + name).c_str());
+    // Anything else (tempfile.tmp, a staging or backup file) was left behind.
+    int left = 0;
+    for (const std::string &name : folder_entries(folder))
+        if (name != PROGRAM_FILE_NAME && name != HELP_FILE_NAME && ++left)
+            printf("  left behind: %s\\%s\n", folder.c_str(), name.c_str());
+    if (!left)
+        printf("  nothing else was left behind in the folder\n");
     printf("Registry:\n");
     print_values(HKEY_CURRENT_USER, "HKCU", PRODUCT_KEY);
     print_values(HKEY_LOCAL_MACHINE, "HKLM", UNINSTALL_KEY);
