@@ -230,7 +230,10 @@ bool put_staged_files_in_place(void (*wait)(void), const char **in_use)
     // goes at the next restart; the installation itself has succeeded.
     for (int i = 0; i < staged_count; i++) {
         StagedFile &file = staged_files[i];
-        if (file.aside && !move_or_delete_file(file.backup, NULL, between_tries))
+        if (!file.aside)
+            continue;
+        clear_file_attributes(file.backup); // one left by an earlier run may be read-only
+        if (!move_or_delete_file(file.backup, NULL, between_tries))
             delete_at_restart(file.backup);
     }
     staged_count = 0;

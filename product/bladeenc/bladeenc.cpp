@@ -6,6 +6,7 @@
 // The log is the file named by BLADEENC_LOG, or bladeenc.log in the temporary
 // folder. Exit code 0 once the line is written, 1 when it could not be.
 #include <windows.h>
+#include "services/system_paths.h"
 
 namespace {
 
@@ -50,9 +51,9 @@ bool choose_log_path()
     DWORD length = GetEnvironmentVariableA("BLADEENC_LOG", log_path, MAX_PATH);
     if (length > 0 && length < MAX_PATH)
         return true;
-    length = GetTempPathA(MAX_PATH, log_path);
-    if (length == 0 || length >= MAX_PATH)
+    if (!get_temporary_folder(log_path, MAX_PATH))
         return false;
+    length = lstrlenA(log_path);
     char *cursor = log_path + length;
     char *end = log_path + MAX_PATH;
     if (log_path[length - 1] != '\\' && !append_text(&cursor, end, "\\"))
