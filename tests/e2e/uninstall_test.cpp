@@ -120,15 +120,18 @@ private:
                 return;
             do {
                 if (found.cFileName[0] >= '1' && found.cFileName[0] <= '9')
-                    record(std::string("Z:\\proc\\") + found.cFileName + "\\cmdline");
+                    record(std::string("Z:\\proc\\") + found.cFileName);
             } while (FindNextFileA(search, &found));
             FindClose(search);
             Sleep(5);
         }
     }
-    void record(const std::string &path)
+    void record(const std::string &process)
     {
-        std::string line = file_contents(path);
+        // Only this prefix's: other Wine sessions may run on the machine.
+        if (file_contents(process + "\\environ").find(prefix_) == std::string::npos)
+            return;
+        std::string line = file_contents(process + "\\cmdline");
         for (char &c : line)
             c = c == 0 ? ' ' : c;
         std::string lower = line;
@@ -137,6 +140,7 @@ private:
         if (lower.find("brimwave.exe /") != std::string::npos)
             lines_.insert(line);
     }
+    std::string prefix_ = std::string("WINEPREFIX=") + (getenv("WINEPREFIX") ? getenv("WINEPREFIX") : "?") + '\0';
     std::atomic<bool> stop_{false};
     std::set<std::string> lines_;
     std::thread thread_;
