@@ -8,7 +8,7 @@
 #include "services/payload.h"
 #include "services/process.h"
 #include "services/system_libraries.h"
-#include "tests/e2e/setup_run.h"
+#include "tests/support/win32_test_support.h"
 
 namespace {
 std::string self_path()
