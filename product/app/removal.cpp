@@ -56,6 +56,13 @@ bool delete_staged_file(const char *path)
            delete_at_restart(path);
 }
 
+void note_file_in_use(const char *path)
+{
+    note_problem("The file ", path,
+                 " could not be deleted. Close any program that is using it, then uninstall "
+                 "Brimwave again.");
+}
+
 // What an interrupted setup left: each installed file's staging and backup
 // names.
 bool remove_staged_files(const char *folder)
@@ -69,9 +76,7 @@ bool remove_staged_files(const char *folder)
                 !join_path(file_path, sizeof file_path, folder, staged))
                 continue;
             if (!delete_staged_file(file_path)) {
-                note_problem("The file ", file_path,
-                             " could not be deleted. Close any program that is using it, then "
-                             "uninstall Brimwave again.");
+                note_file_in_use(file_path);
                 return false;
             }
         }
@@ -101,9 +106,7 @@ bool remove_payload_files(const char *folder)
             }
         } else if (entry.flags & FILE_FLAG_EXPAND) {
             if (!delete_installed_file(file_path)) {
-                note_problem("The file ", file_path,
-                             " could not be deleted. Close any program that is using it, then "
-                             "uninstall Brimwave again.");
+                note_file_in_use(file_path);
                 return false;
             }
         }
