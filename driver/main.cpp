@@ -6,6 +6,7 @@
 #include "driver/install_sequence.h"
 #include "driver/setup_state.h"
 #include "services/dll_search.h"
+#include "services/mutexes.h"
 #include "services/process.h"
 #include "services/product.h"
 #include "services/system_libraries.h"
@@ -16,7 +17,7 @@
 
 // Created before the window check: two copies started in the same instant
 // both pass that check, and would share "tempfile.tmp".
-static const char setup_mutex[] = "Brimwave Setup";
+static const char setup_mutex[] = SETUP_MUTEX_NAME;
 
 enum { SCRATCH_BLOCK_SIZE = 0xFFFF };
 
@@ -48,6 +49,14 @@ static void start_up(void)
         ExitProcess(0);
     if (FindWindowA(SETUP_WINDOW_CLASS, NULL))
         ExitProcess(0);
+    // Checked after our own mutex exists: an uninstall that starts now sees
+    // it and refuses, so the two never work on one folder together.
+    if (is_mutex_held(UNINSTALL_MUTEX_NAME)) {
+        show_message("Brimwave is being removed. Wait until the removal has finished, then "
+                     "run Setup again.",
+                     MB_OK | MB_ICONEXCLAMATION, NULL);
+        ExitProcess(1);
+    }
 
     char *scratch = (char *)GlobalAlloc(GMEM_FIXED, SCRATCH_BLOCK_SIZE);
     if (!scratch)

@@ -31,6 +31,11 @@
 #define SETUP_WINDOW_CLASS "Install Brimwave"
 #define MAIN_WINDOW_CLASS "Brimwave"
 
+// Held by a running setup program, and by an uninstall from its start until
+// its finishing copy has ended: each refuses to run while the other's exists.
+#define SETUP_MUTEX_NAME "Brimwave Setup"
+#define UNINSTALL_MUTEX_NAME "Brimwave Uninstall"
+
 #ifndef RC_INVOKED
 #include <stdint.h>
 
