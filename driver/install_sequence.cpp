@@ -55,7 +55,9 @@ static void create_destination_folders(void)
 
 // Puts the new files in place together. While one of them stays in use,
 // everything is as it was: the user closes the program that holds it, or
-// cancels, and then nothing has changed.
+// cancels, and then nothing has changed. An abort confirmed while a file was
+// waited for counts once the renames are done: they are undone, and the
+// earlier installation stays as it was.
 static void put_files_in_place(void)
 {
     static char question[FILE_TABLE_NAME_SIZE + 64];
@@ -67,12 +69,20 @@ static void put_files_in_place(void)
         char *end = question + sizeof question;
         append_text(&cursor, end, in_use);
         append_text(&cursor, end, " is in use by another program. Close it, then click Retry.");
-        if (show_message(question, MB_RETRYCANCEL | MB_ICONEXCLAMATION, NULL) != IDRETRY) {
+        // Owned by the progress window, so that "Abort?" cannot come up over it.
+        if (show_message(question, MB_RETRYCANCEL | MB_ICONEXCLAMATION, progress_window) !=
+            IDRETRY) {
             discard_staged_files();
             close_progress_window();
             ExitProcess(1);
         }
     }
+    if (abort_requested) {
+        undo_replacement();
+        close_progress_window();
+        ExitProcess(0);
+    }
+    keep_replacement();
 }
 
 static void expand_payload_files(void)

@@ -13,6 +13,14 @@ void clear_file_attributes(const char *path);
 // file open.
 bool is_in_use_error(DWORD error);
 
+// Why a rename or delete of path failed with error, as the user is told.
+enum FileProblem {
+    FILE_IN_USE,      // another program has it open, or runs it
+    FILE_NEEDS_RIGHTS, // this user may not change it
+    FILE_OTHER,
+};
+FileProblem classify_file_problem(const char *path, DWORD error);
+
 // MoveFileA(from, to), or DeleteFileA(from) when to is NULL. A failure
 // because the file is in use is tried again for about two seconds, calling
 // between_tries (when not NULL) every few milliseconds of the wait. On
@@ -22,3 +30,16 @@ bool move_or_delete_file(const char *from, const char *to, void (*between_tries)
 // Has path deleted at the next restart, where the system offers it
 // (MoveFileExA, which Windows 95 lacks); false where it does not.
 bool delete_at_restart(const char *path);
+
+// Deletes path (its own attributes cleared) with the short waits above,
+// else has it deleted at the next restart.
+enum DeleteResult {
+    FILE_DELETED, // gone now, or was not there
+    FILE_DELETED_AT_RESTART,
+    FILE_KEPT, // GetLastError tells why the deletion failed
+};
+DeleteResult delete_now_or_at_restart(const char *path, void (*between_tries)(void));
+
+// Whether the system will rename or delete path at the next restart; a path
+// with such an operation pending must not be given to a file that has to last.
+bool is_pending_at_restart(const char *path);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include "services/files.h"
 #include "services/process.h"
+#include "services/replacement_rules.h"
 #include "services/system_libraries.h"
 #include "services/text.h"
 
@@ -19,6 +20,7 @@ static OFSTRUCT lz_open_record;
 
 // The files staged so far, and where each stands in its replacement.
 struct StagedFile {
+    uint32_t resource_id;
     char target[FILE_TABLE_NAME_SIZE];
     char staged[STAGED_NAME_SIZE];
     char backup[STAGED_NAME_SIZE];
@@ -133,10 +135,10 @@ void stage_payload_file(uint32_t resource_id, const char *target_name)
     if (staged_count >= STAGED_FILE_LIMIT)
         fail_expansion("ERROR: Could not create file.");
     StagedFile &file = staged_files[staged_count];
+    file.resource_id = resource_id;
     file.aside = file.placed = false;
     if (!copy_text(file.target, sizeof file.target, target_name) ||
-        !make_staged_name(resource_id, STAGING_EXTENSION, file.staged) ||
-        !make_staged_name(resource_id, BACKUP_EXTENSION, file.backup))
+        !make_staging_name(resource_id, file.staged))
         fail_expansion("ERROR: Could not create file.");
     // Counted before the expansion, so that its failure removes it too.
     staged_count++;
@@ -149,29 +151,62 @@ static bool exists(const char *name)
 }
 
 static void (*between_tries)(void);
+// The name whose rename failed last, for the classification of its error.
+static char failed_name[FILE_TABLE_NAME_SIZE];
 
 static bool rename_file(const char *from, const char *to)
 {
     clear_file_attributes(from);
-    return move_or_delete_file(from, to, between_tries);
+    if (move_or_delete_file(from, to, between_tries))
+        return true;
+    DWORD error = GetLastError();
+    copy_text(failed_name, sizeof failed_name, from);
+    SetLastError(error);
+    return false;
 }
 
-// The target goes to its backup name. Windows 95 has no MoveFileExA, so a
-// file is never renamed over another: the name must be free first.
+static BackupNameState backup_name_state(const char *name)
+{
+    if (is_pending_at_restart(name))
+        return BACKUP_NAME_PENDING;
+    return exists(name) ? BACKUP_NAME_KEPT : BACKUP_NAME_FREE;
+}
+
+// The target goes to a free backup name. A file that an earlier run could
+// not put back comes back first, so that an undo now restores it. Windows 95
+// has no MoveFileExA, so a file is never renamed over another: the name
+// must be free first.
 static bool move_aside(StagedFile &file)
 {
-    if (!exists(file.target)) {
-        // An earlier run that was cut short may have left the old file under
-        // its backup name alone: a failure now puts it back in place.
-        file.aside = exists(file.backup);
-        return true;
+    bool target_exists = exists(file.target);
+    BackupNameState states[BACKUP_NAME_COUNT];
+    char names[BACKUP_NAME_COUNT][STAGED_NAME_SIZE];
+    // Only as far as the choice needs: the first free name, and while the
+    // target is missing, the first kept one.
+    int known = 0;
+    bool free_found = false, kept_found = false;
+    while (known < BACKUP_NAME_COUNT && !(free_found && (target_exists || kept_found))) {
+        if (!make_backup_name(file.resource_id, known, names[known]))
+            break;
+        states[known] = backup_name_state(names[known]);
+        free_found = free_found || states[known] == BACKUP_NAME_FREE;
+        kept_found = kept_found || states[known] == BACKUP_NAME_KEPT;
+        known++;
     }
-    if (exists(file.backup)) {
-        // Left by an earlier run while its target was in place: outdated.
-        clear_file_attributes(file.backup);
-        if (!move_or_delete_file(file.backup, NULL, between_tries))
+    BackupChoice choice = choose_backup_names(target_exists, states, known);
+    if (choice.put_back >= 0) {
+        if (!rename_file(names[choice.put_back], file.target))
             return false;
+        target_exists = true;
     }
+    if (!target_exists)
+        return true;
+    if (choice.use < 0) {
+        copy_text(failed_name, sizeof failed_name, file.target);
+        SetLastError(ERROR_FILE_EXISTS);
+        return false;
+    }
+    copy_text(file.backup, sizeof file.backup, names[choice.use]);
     file.aside = rename_file(file.target, file.backup);
     return file.aside;
 }
@@ -183,8 +218,8 @@ static bool move_in(StagedFile &file)
 }
 
 // Undoes the renames done, the last first. A file whose restore fails stays
-// where it is, under whichever name: false then.
-static bool undo_replacement(void)
+// where it is, under whichever name, with aside still set: false then.
+static bool undo_renames(void)
 {
     bool restored = true;
     for (int i = staged_count - 1; i >= 0; i--) {
@@ -204,6 +239,49 @@ static bool undo_replacement(void)
     return restored;
 }
 
+enum { REPORT_SIZE = 64 + STAGED_FILE_LIMIT * (2 * MAX_PATH + 64) };
+static char report[REPORT_SIZE];
+
+// Ends the program with text, then a line naming path (relative to the
+// current folder) in full and what happened to it.
+[[noreturn]] static void fail_with_file(const char *text, const char *path, const char *what)
+{
+    char full_path[MAX_PATH];
+    char *cursor = report;
+    char *end = report + sizeof report;
+    DWORD length = GetFullPathNameA(path, sizeof full_path, full_path, NULL);
+    append_text(&cursor, end, text);
+    if (length > 0 && length < sizeof full_path && append_text(&cursor, end, "\r\n") &&
+        append_text(&cursor, end, full_path))
+        append_text(&cursor, end, what);
+    fail_expansion(report);
+}
+
+// Undoes every rename. When some earlier file cannot be put back, nothing
+// more is touched and the program ends saying where each such file is kept.
+static void undo_or_fail(void)
+{
+    if (undo_renames())
+        return;
+    char full_path[MAX_PATH];
+    char *cursor = report;
+    char *end = report + sizeof report;
+    append_text(&cursor, end, "ERROR: Could not create file.");
+    for (int i = 0; i < staged_count; i++) {
+        StagedFile &file = staged_files[i];
+        DWORD length = GetFullPathNameA(file.backup, sizeof full_path, full_path, NULL);
+        if (!file.aside || length == 0 || length >= sizeof full_path)
+            continue;
+        append_text(&cursor, end, "\r\nThe earlier ");
+        append_text(&cursor, end, file.target);
+        append_text(&cursor, end, " could not be put back; it is kept as ");
+        append_text(&cursor, end, full_path);
+    }
+    // Whatever is left is the only copy of some file: keep it all.
+    staged_count = 0;
+    fail_expansion(report);
+}
+
 bool put_staged_files_in_place(void (*wait)(void), const char **in_use)
 {
     between_tries = wait;
@@ -214,28 +292,32 @@ bool put_staged_files_in_place(void (*wait)(void), const char **in_use)
     for (int i = 0; i < staged_count && !failed; i++)
         if (!move_in(staged_files[i]))
             failed = &staged_files[i];
-    if (failed) {
-        DWORD error = GetLastError();
-        if (!undo_replacement()) {
-            // Whatever is left is the only copy of some file: keep it all.
-            staged_count = 0;
-            fail_expansion("ERROR: Could not create file.");
-        }
-        if (!is_in_use_error(error))
-            fail_expansion("ERROR: Could not create file.");
+    if (!failed)
+        return true;
+    FileProblem problem = classify_file_problem(failed_name, GetLastError());
+    undo_or_fail();
+    if (problem == FILE_IN_USE) {
         *in_use = failed->target;
         return false;
     }
-    // The new set is in place. A backup still in use (a running program)
-    // goes at the next restart; the installation itself has succeeded.
-    for (int i = 0; i < staged_count; i++) {
-        StagedFile &file = staged_files[i];
-        if (!file.aside)
-            continue;
-        clear_file_attributes(file.backup); // one left by an earlier run may be read-only
-        if (!move_or_delete_file(file.backup, NULL, between_tries))
-            delete_at_restart(file.backup);
-    }
+    fail_with_file("ERROR: Could not create file.", failed->target,
+                   problem == FILE_NEEDS_RIGHTS
+                       ? " could not be replaced: you do not have the rights to change it."
+                       : " could not be replaced.");
+}
+
+void keep_replacement(void)
+{
+    // A backup still in use (a running program) goes at the next restart;
+    // the installation itself has succeeded.
+    for (int i = 0; i < staged_count; i++)
+        if (staged_files[i].aside)
+            delete_now_or_at_restart(staged_files[i].backup, between_tries);
     staged_count = 0;
-    return true;
+}
+
+void undo_replacement(void)
+{
+    undo_or_fail();
+    discard_staged_files();
 }

@@ -54,19 +54,27 @@ struct FileTableEntry {
 enum { PAYLOAD_FILE_COUNT = 2 };
 extern const FileTableEntry payload_files[PAYLOAD_FILE_COUNT];
 
-// While it is replaced, an installed file has two more names in its folder,
-// both made from its resource id: the new file is expanded under the staging
-// name, and the file it replaces keeps the backup name until the new one is
-// in place. 8.3 names, as LZ32 opens its files through OpenFile of 16-bit
-// Windows; '~' keeps them apart from a user's files, and a last character
-// other than '_' from LZ32's fallback names.
+// While it is replaced, an installed file has more names in its folder, all
+// made from its resource id: the new file is expanded under the staging
+// name, and the file it replaces keeps a backup name until the new one is in
+// place. A backup still in use is deleted only at the next restart, so a
+// file has a family of backup names, and each run takes one that is free.
+// 8.3 names, as LZ32 opens its files through OpenFile of 16-bit Windows;
+// '~' keeps them apart from a user's files, and a last character other than
+// '_' from LZ32's fallback names.
 #define STAGING_EXTENSION ".NEW"
+// Backup number 0; then ".O01" to ".O99".
 #define BACKUP_EXTENSION ".OLD"
-enum { STAGED_NAME_KINDS = 2 };
-extern const char *const staged_extensions[STAGED_NAME_KINDS]; // both of the above
+enum { BACKUP_NAME_COUNT = 100 };
 // "~BW" and up to five digits, an extension, the zero: "~BW5000.NEW".
 enum { STAGED_NAME_SIZE = 13 };
-// The staging or backup name (extension one of the above) of the file of
-// resource_id; false for an id of more than five digits.
-bool make_staged_name(uint32_t resource_id, const char *extension, char *name);
+// The staging name of the file of resource_id; false for an id of more than
+// five digits.
+bool make_staging_name(uint32_t resource_id, char *name);
+// Its backup name number index (0 to BACKUP_NAME_COUNT - 1): "~BW5000.OLD",
+// "~BW5000.O01", ...; false as above or for an index out of range.
+bool make_backup_name(uint32_t resource_id, int index, char *name);
+// Whether name (no folder) is a staging or backup name of a payload file,
+// ASCII case ignored.
+bool is_staged_name(const char *name);
 #endif

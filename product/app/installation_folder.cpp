@@ -99,19 +99,6 @@ bool is_own_finishing_copy(const char *folder)
            hold_same_bytes(own_path, installed_program);
 }
 
-// Whether name is the staging or backup name of an installed file, which
-// setup leaves behind when it is cut short or the file is in use.
-static bool is_staged_name(const char *name)
-{
-    char staged[STAGED_NAME_SIZE];
-    for (const FileTableEntry &entry : payload_files)
-        for (const char *extension : staged_extensions)
-            if (make_staged_name(entry.resource_id, extension, staged) &&
-                path_ends_with_name(name, MAX_PATH, staged))
-                return true;
-    return false;
-}
-
 FolderState folder_state(const char *folder)
 {
     DWORD attributes = GetFileAttributesA(folder);

@@ -48,38 +48,46 @@ bool delete_installed_file(const char *path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Deletes a file setup left under a staging or backup name; one still in use
-// goes at the next restart.
-bool delete_staged_file(const char *path)
+// Says why path stays: in use, or rights this user lacks (error is the
+// deletion's).
+void note_file_kept(const char *path, DWORD error)
 {
-    return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES || delete_installed_file(path) ||
-           delete_at_restart(path);
+    if (classify_file_problem(path, error) == FILE_NEEDS_RIGHTS)
+        note_problem("The file ", path,
+                     " could not be deleted: administrator rights are needed to remove it.");
+    else
+        note_problem("The file ", path,
+                     " could not be deleted. Close any program that is using it, then "
+                     "uninstall Brimwave again.");
 }
 
-void note_file_in_use(const char *path)
+// Deletes path, a name setup may leave: one still in use goes at the next
+// restart.
+bool remove_left_file(const char *folder, const char *name)
 {
-    note_problem("The file ", path,
-                 " could not be deleted. Close any program that is using it, then uninstall "
-                 "Brimwave again.");
+    char file_path[MAX_PATH];
+    if (!join_path(file_path, sizeof file_path, folder, name))
+        return true; // setup never made a name that does not fit
+    if (delete_now_or_at_restart(file_path, NULL) != FILE_KEPT)
+        return true;
+    note_file_kept(file_path, GetLastError());
+    return false;
 }
 
-// What an interrupted setup left: each installed file's staging and backup
-// names.
+// What setup may leave: each installed file's staging name, and every
+// backup name of it (in use, or an earlier file a failed run kept).
 bool remove_staged_files(const char *folder)
 {
     char staged[STAGED_NAME_SIZE];
-    char file_path[MAX_PATH];
     for (const FileTableEntry &entry : payload_files) {
-        for (const char *extension : staged_extensions) {
-            if (!(entry.flags & FILE_FLAG_EXPAND) ||
-                !make_staged_name(entry.resource_id, extension, staged) ||
-                !join_path(file_path, sizeof file_path, folder, staged))
-                continue;
-            if (!delete_staged_file(file_path)) {
-                note_file_in_use(file_path);
+        if (!(entry.flags & FILE_FLAG_EXPAND))
+            continue;
+        if (make_staging_name(entry.resource_id, staged) && !remove_left_file(folder, staged))
+            return false;
+        for (int i = 0; i < BACKUP_NAME_COUNT; i++)
+            if (make_backup_name(entry.resource_id, i, staged) &&
+                !remove_left_file(folder, staged))
                 return false;
-            }
-        }
     }
     return true;
 }
@@ -106,7 +114,7 @@ bool remove_payload_files(const char *folder)
             }
         } else if (entry.flags & FILE_FLAG_EXPAND) {
             if (!delete_installed_file(file_path)) {
-                note_file_in_use(file_path);
+                note_file_kept(file_path, GetLastError());
                 return false;
             }
         }

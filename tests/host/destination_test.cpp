@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string.h>
+#include <set>
 #include <string>
 #include <vector>
 #include "driver/companion.h"
@@ -98,19 +99,32 @@ TEST(UninstallCommand, RefusesWhatDoesNotFitItsBuffer)
 TEST(StagedNames, AreDistinct83NamesThatNeverEndInAnUnderscore)
 {
     std::vector<std::string> names;
-    for (const FileTableEntry &entry : payload_files)
-        for (const char *extension : staged_extensions) {
-            char name[STAGED_NAME_SIZE];
-            ASSERT_TRUE(make_staged_name(entry.resource_id, extension, name));
+    std::set<std::string> distinct;
+    for (const FileTableEntry &entry : payload_files) {
+        char name[STAGED_NAME_SIZE];
+        ASSERT_TRUE(make_staging_name(entry.resource_id, name));
+        names.push_back(name);
+        for (int i = 0; i < BACKUP_NAME_COUNT; i++) {
+            ASSERT_TRUE(make_backup_name(entry.resource_id, i, name));
+            if (i == 0 || i == 1 || i == BACKUP_NAME_COUNT - 1)
+                names.push_back(name);
             EXPECT_LE(strlen(name), 12u) << name;
             EXPECT_NE(name[strlen(name) - 1], '_') << name;
-            names.push_back(name);
+            EXPECT_TRUE(is_staged_name(name)) << name;
+            distinct.insert(name);
         }
-    EXPECT_EQ(names, (std::vector<std::string>{"~BW5000.NEW", "~BW5000.OLD", "~BW5001.NEW",
-                                               "~BW5001.OLD"}));
+    }
+    EXPECT_EQ(distinct.size(), 2u * BACKUP_NAME_COUNT);
+    EXPECT_EQ(names, (std::vector<std::string>{"~BW5000.NEW", "~BW5000.OLD", "~BW5000.O01",
+                                               "~BW5000.O99", "~BW5001.NEW", "~BW5001.OLD",
+                                               "~BW5001.O01", "~BW5001.O99"}));
+    EXPECT_TRUE(is_staged_name("~bw5001.new"));
+    for (const char *other : {"~BW5000.O00", "~BW5000.OLDX", "~BW500.OLD", "Brimwave.exe", ""})
+        EXPECT_FALSE(is_staged_name(other)) << other;
     char name[STAGED_NAME_SIZE];
-    EXPECT_TRUE(make_staged_name(99999, BACKUP_EXTENSION, name));
-    EXPECT_FALSE(make_staged_name(100000, BACKUP_EXTENSION, name)) << "six digits do not fit";
+    EXPECT_FALSE(make_backup_name(5000, BACKUP_NAME_COUNT, name));
+    EXPECT_TRUE(make_backup_name(99999, 0, name));
+    EXPECT_FALSE(make_backup_name(100000, 0, name)) << "six digits do not fit";
 }
 
 TEST(CodePage932, AFolderEndingInATrailByteLikeABackslashKeepsIt)
