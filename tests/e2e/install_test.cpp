@@ -460,7 +460,7 @@ TEST_F(Install, AReadOnlyProgramNeverBlocksAReinstall)
     }
 }
 
-TEST_F(Install, AFileInUseIsNamedAndAShortLockIsWaitedOut)
+TEST_F(Install, AFileInUseIsNamedAnAbortDuringItsWaitUndoesAndAShortLockIsWaitedOut)
 {
     start();
     EXPECT_EQ(install("C:\\A"), installed_prompt);
@@ -502,6 +502,42 @@ TEST_F(Install, AFileInUseIsNamedAndAShortLockIsWaitedOut)
         read_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", &type, &bytes);
         return bytes;
     };
+    EXPECT_EQ(stored_version(), (std::vector<unsigned char>{99, 0, 0, 0}));
+
+    // A lock on a staged name is named as the file it becomes, in a box that
+    // the progress window owns; an abort confirmed while that lock is waited
+    // for, and then released, undoes the replacement.
+    auto next_box = [this](HWND previous) {
+        for (int i = 0; i < 250 && IsWindow(previous); i++)
+            Sleep(20);
+        return wait_for_message_box("Install Brimwave", 60000);
+    };
+    held = hold_help();
+    start_update();
+    box = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(box, nullptr);
+    HWND progress = GetWindow(box, GW_OWNER);
+    EXPECT_EQ(window_text(progress).rfind("Installing Brimwave", 0), 0u) << window_text(progress);
+    CloseHandle(held);
+    held = CreateFileA("C:\\A\\~BW5000.NEW", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << "the staged program was not kept for the retry";
+    press_button(box, IDRETRY);
+    box = next_box(box);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(read_message_box(box).text,
+              "Brimwave.exe is in use by another program. Close it, then click Retry.");
+    press_button(box, IDRETRY);
+    PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+    HWND question = next_box(box);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(read_message_box(question).text, "Abort?");
+    CloseHandle(held);
+    press_button(question, IDYES);
+    EXPECT_EQ(wait_for_exit(), 0u);
+    EXPECT_EQ(file_contents("C:\\A\\Brimwave.exe"), "old program");
+    EXPECT_EQ(file_contents("C:\\A\\Brimwave.chm"), "old help");
+    EXPECT_EQ(folder_entries("C:\\A"), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
     EXPECT_EQ(stored_version(), (std::vector<unsigned char>{99, 0, 0, 0}));
 
     // Held for a second once the program has been moved aside: the update

@@ -5,6 +5,7 @@
 // registry reads, shortcuts loaded through IShellLinkA, and the pending
 // delete that a restart carries out.
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <atomic>
 #include <set>
 #include <thread>
@@ -602,6 +603,67 @@ TEST_F(Uninstall, AProgramRunningDuringAReinstallIsReplacedAndItsOldFileGoesLate
     press_button(question, IDNO);
     EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
     // The uninstall knows the backup name: it goes, and the folder with it.
+    uninstall_completely(apps_folder);
+}
+
+// The process running program (compared by its full path), or nullptr.
+HANDLE open_running(const std::string &program)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    HANDLE found = nullptr;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
+                                         SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        char image[MAX_PATH] = "";
+        DWORD size = sizeof image;
+        if (process && QueryFullProcessImageNameA(process, 0, image, &size) &&
+            lstrcmpiA(image, program.c_str()) == 0)
+            found = process;
+        else if (process)
+            CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+TEST_F(Uninstall, BrimwaveRunningInAnotherSessionGoesThroughTwoUpdates)
+{
+    install(apps_folder);
+    // A desktop of its own stands in for another session: setup's window
+    // check cannot see Brimwave there, yet its file is the running image.
+    const std::string folder = apps_folder;
+    ChildProcess desktop;
+    ASSERT_TRUE(start_process("explorer /desktop=other,640x480 " + folder + "\\Brimwave.exe",
+                              nullptr, &desktop));
+    HANDLE running = nullptr;
+    for (int i = 0; i < 300 && !(running = open_running(folder + "\\Brimwave.exe")); i++)
+        Sleep(50);
+    ASSERT_NE(running, nullptr) << "Brimwave did not start on the other desktop";
+    struct End {
+        HANDLE process;
+        ~End()
+        {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    } end = {running};
+    for (int run = 1; run <= 2; run++) {
+        SCOPED_TRACE(run);
+        store_previous_installation(apps_folder, 99);
+        install(); // exit code 0 after the final prompt: the update succeeded
+        EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
+        // The running image keeps the first backup name until the restart;
+        // the second update takes the next name and deletes its backup at once.
+        EXPECT_TRUE(is_pending_delete(folder + "\\~BW5000.OLD"));
+        EXPECT_FALSE(file_exists(folder + "\\~BW5000.O01"));
+    }
+    EXPECT_EQ(WaitForSingleObject(running, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    TerminateProcess(running, 99);
+    WaitForSingleObject(running, 5000);
     uninstall_completely(apps_folder);
 }
 
