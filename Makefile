@@ -84,7 +84,8 @@ test-win32-prefix: i386-check test-build
 	  $(WINE_SESSION) $(WIN_BUILD)/wine32 -- \
 	  bash -c "cd $(WIN_BUILD) && ctest --output-on-failure -R '$(WIN32_PREFIX_TESTS)'"
 
-# A second build elsewhere, later and in another time zone, gives the same bytes.
+# A second build elsewhere, later, in another time zone and under fakeroot,
+# gives the same bytes.
 test-reproducible: medium
 	scripts/check-reproducible.sh
 
