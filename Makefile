@@ -8,16 +8,20 @@ JOBS ?= 2
 # One Windows build tree, 32-bit as shipped: the medium and the test programs.
 WIN_BUILD := $(BUILD)/win32
 MEDIUM := $(BUILD)/medium
-# One host tree, with the sanitizers: the build tools and the host tests.
+# The build tools the Windows tree runs (the SZDD packer), optimised and
+# without the sanitizers, so that the build also runs under LD_PRELOAD
+# (fakeroot, faketime), where a sanitized program stops.
+TOOLS_BUILD := $(BUILD)/tools
+SZDD := $(TOOLS_BUILD)/tools/szdd
+# One host tree, with the sanitizers: the host tests and their copy of the tools.
 NATIVE_BUILD := $(BUILD)/native
-SZDD := $(NATIVE_BUILD)/tools/szdd
 # A fresh Wine session (scripts/wine-session.sh DIR -- COMMAND) where 32-bit
 # programs run, under a private X server.
 WINE_SESSION := scripts/run-i386.sh -- xvfb-run -a -s "-screen 0 1024x768x24" scripts/wine-session.sh
 # The tests that also run in a 32-bit prefix, where nothing is redirected.
 WIN32_PREFIX_TESTS := Win32sIsRefused|FreshInstallWithTheDefaults|YesRemovesEverything
 
-.PHONY: all deps native-configure configure medium native test-build test test-host test-windows \
+.PHONY: all deps tools-configure native-configure configure medium native test-build test test-host test-windows \
         test-win32-prefix test-reproducible test-signing i386-check sign run clean
 
 all: medium
@@ -25,19 +29,24 @@ all: medium
 deps:
 	@scripts/install-deps.sh
 
-# The native tree: the SZDD packer (a build tool) and every host test, under
-# AddressSanitizer and UBSan. The host tests read the medium and the product
-# files that the Windows tree builds.
+# The tools tree: a release build of the build tools alone.
+tools-configure: deps
+	cmake -S . -B $(TOOLS_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DBRIMWAVE_SANITIZE=OFF -DBRIMWAVE_TESTS=OFF >/dev/null
+
+# The native tree: every host test, and the SZDD packer that szdd_test runs,
+# under AddressSanitizer and UBSan. The host tests read the medium and the
+# product files that the Windows tree builds.
 native-configure: deps
 	cmake -S . -B $(NATIVE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DMEDIUM_DIR=$(MEDIUM) -DPRODUCT_DIR=$(WIN_BUILD)/product >/dev/null
 
-# The Windows tree packs its payloads with the native tree's packer. Its
+# The Windows tree packs its payloads with the tools tree's packer. Its
 # toolchain is given through the environment, which CMake reads only when it
 # makes the tree: given on the command line, every later run warns that it
 # went unused.
-configure: native-configure
-	cmake --build $(NATIVE_BUILD) -j $(JOBS) --target szdd
+configure: tools-configure
+	cmake --build $(TOOLS_BUILD) -j $(JOBS) --target szdd
 	CMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/mingw-i686.cmake \
 	  cmake -S . -B $(WIN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DMEDIUM_DIR=$(MEDIUM) \
 	  -DSZDD_TOOL=$(SZDD) >/dev/null
@@ -48,7 +57,7 @@ medium: configure
 	@ls -l $(MEDIUM)
 	@/usr/bin/python3 scripts/setup-size.py $(MEDIUM)/SETUP.EXE
 
-# Every host test, and the packer.
+# Every host test, and the sanitized packer.
 native: native-configure
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
 
@@ -75,7 +84,8 @@ test-win32-prefix: i386-check test-build
 	  $(WINE_SESSION) $(WIN_BUILD)/wine32 -- \
 	  bash -c "cd $(WIN_BUILD) && ctest --output-on-failure -R '$(WIN32_PREFIX_TESTS)'"
 
-# A second build elsewhere, later and in another time zone, gives the same bytes.
+# A second build elsewhere, later, in another time zone and under fakeroot,
+# gives the same bytes.
 test-reproducible: medium
 	scripts/check-reproducible.sh
 

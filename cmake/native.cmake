@@ -1,5 +1,6 @@
-# Native build, under the sanitizers (CMakeLists.txt): the build tools, which
-# the Windows tree runs, and every host test.
+# Native build: the build tools, which the Windows tree runs, and with
+# BRIMWAVE_TESTS every host test. The Makefile builds it twice: build/tools
+# optimised without the sanitizers, build/native with them (CMakeLists.txt).
 add_subdirectory(tools)
 if(BRIMWAVE_TESTS)
     enable_testing()

@@ -25,8 +25,8 @@ done
 work="$(mktemp -d /tmp/szdd-bench.XXXXXX)"
 trap 'rm -rf "$work"' EXIT
 
-# The packer optimised and without the sanitizers, built here: the build's
-# own (build/native/tools/szdd) carries them, which would skew the times.
+# The packer optimised and without the sanitizers, as the tools tree builds
+# it (build/tools/tools/szdd), built here so that no build tree is needed.
 szdd="$work/szdd"
 g++ -std=c++17 -O2 -DNDEBUG -I"$root/tools/szdd" "$root/tools/szdd/szdd_main.cpp" \
     "$root/tools/szdd/szdd_codec.cpp" -o "$szdd"

@@ -20,7 +20,7 @@ packages=(
     mscompress                                  # msexpand, the reference SZDD expander
     liblnk-utils python3-pefile                 # reading shortcuts and PE files from outside
     util-linux                                  # unshare, for the private binfmt_misc instance
-    faketime                                    # the second build of the reproducibility check
+    faketime fakeroot                           # the second build of the reproducibility check
     osslsigncode openssl                        # signing the medium, and its test
 )
 
