@@ -44,8 +44,12 @@ FileProblem classify_file_problem(const char *path, DWORD error)
     // to delete it cannot.
     HANDLE file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError() == ERROR_ACCESS_DENIED ? FILE_NEEDS_RIGHTS : FILE_OTHER;
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD probe_error = GetLastError();
+        if (probe_error == ERROR_ACCESS_DENIED)
+            return FILE_NEEDS_RIGHTS;
+        return is_in_use_error(probe_error) ? FILE_IN_USE : FILE_OTHER;
+    }
     CloseHandle(file);
     return FILE_IN_USE;
 }

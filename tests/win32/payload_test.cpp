@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include "services/files.h"
 #include "services/payload.h"
 #include "services/process.h"
 #include "services/system_libraries.h"
@@ -207,11 +208,41 @@ TEST(Payload, AReplacementThatMeetsAFileInUseIsUndoneAndCanBeTriedAgain)
     EXPECT_EQ(folder_entries(folder), (std::vector<std::string>{"first.bmp", "second.bmp",
                                                                  "~BW5000.NEW", "~BW5001.NEW"}));
     CloseHandle(held);
+    // A file under the first backup name that nothing will delete is an
+    // earlier file a failed run kept: passed over, never deleted.
+    ASSERT_TRUE(write_file(folder + "\\~BW5000.OLD", "kept"));
     EXPECT_TRUE(put_staged_files_in_place(nullptr, &in_use));
+    EXPECT_EQ(file_contents(folder + "\\~BW5000.O01"), "old first");
+    keep_replacement();
     SetCurrentDirectoryA(previous);
     EXPECT_TRUE(same_contents(folder + "\\first.bmp", BANNER_FILE));
     EXPECT_TRUE(same_contents(folder + "\\second.bmp", BANNER_FILE));
-    EXPECT_EQ(folder_entries(folder), (std::vector<std::string>{"first.bmp", "second.bmp"}));
+    EXPECT_EQ(folder_entries(folder),
+              (std::vector<std::string>{"first.bmp", "second.bmp", "~BW5000.OLD"}));
+    EXPECT_EQ(file_contents(folder + "\\~BW5000.OLD"), "kept");
+}
+
+TEST(Files, InUseIsToldApartAndAHeldFileGoesAtRestart)
+{
+    std::string folder = scratch_folder("files");
+    const std::string held_path = folder + "\\held.txt";
+    ASSERT_TRUE(write_file(held_path, "held"));
+    HANDLE held = CreateFileA(held_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(DeleteFileA(held_path.c_str()));
+    EXPECT_EQ(classify_file_problem(held_path.c_str(), GetLastError()), FILE_IN_USE);
+    EXPECT_EQ(classify_file_problem(held_path.c_str(), ERROR_ACCESS_DENIED), FILE_IN_USE)
+        << "a file that can be opened for deletion is not refused for rights";
+    EXPECT_EQ(classify_file_problem(held_path.c_str(), ERROR_DISK_FULL), FILE_OTHER);
+
+    EXPECT_FALSE(is_pending_at_restart(held_path.c_str()));
+    EXPECT_EQ(delete_now_or_at_restart(held_path.c_str(), nullptr), FILE_DELETED_AT_RESTART);
+    EXPECT_TRUE(is_pending_at_restart(held_path.c_str()));
+    CloseHandle(held);
+    EXPECT_EQ(delete_now_or_at_restart(held_path.c_str(), nullptr), FILE_DELETED);
+    EXPECT_FALSE(file_exists(held_path));
+    EXPECT_EQ(delete_now_or_at_restart(held_path.c_str(), nullptr), FILE_DELETED) << "gone already";
 }
 
 int main(int argc, char **argv)
