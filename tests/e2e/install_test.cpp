@@ -557,3 +557,51 @@ TEST_F(Install, AFileInUseIsNamedAnAbortDuringItsWaitUndoesAndAShortLockIsWaited
     EXPECT_EQ(folder_entries("C:\\A"), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
     EXPECT_EQ(stored_version(), (std::vector<unsigned char>{100, 0, 0, 0}));
 }
+
+TEST_F(Install, AFailedUndoSaysWhereTheEarlierFileIsKeptAndTheNextRunKeepsIt)
+{
+    start();
+    EXPECT_EQ(install("C:\\A"), installed_prompt);
+    answer(IDNO);
+    store_previous_installation("C:\\A", 99);
+    ASSERT_TRUE(write_file("C:\\A\\Brimwave.exe", "old program"));
+    auto hold = [](const char *path) {
+        return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    // The help file held until the first question, its staged file after it:
+    // the new program is in place when the help file's rename gives up, and
+    // held then, it cannot be moved back.
+    HANDLE help = hold("C:\\A\\Brimwave.chm");
+    ASSERT_NE(help, INVALID_HANDLE_VALUE);
+    start();
+    HWND dialog = pass_licence();
+    ASSERT_NE(dialog, nullptr);
+    press_button(dialog, IDOK);
+    HWND box = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(box, nullptr);
+    CloseHandle(help);
+    HANDLE staged_help = hold("C:\\A\\~BW5001.NEW");
+    ASSERT_NE(staged_help, INVALID_HANDLE_VALUE);
+    press_button(box, IDRETRY);
+    for (int i = 0; i < 500 && file_exists("C:\\A\\~BW5000.NEW"); i++)
+        Sleep(10);
+    HANDLE program = hold("C:\\A\\Brimwave.exe");
+    ASSERT_NE(program, INVALID_HANDLE_VALUE);
+    box = wait_for_message_box("Installation Error", 60000);
+    CloseHandle(program);
+    CloseHandle(staged_help);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(read_message_box(box).text,
+              "ERROR: Could not create file.\r\nThe earlier Brimwave.exe could not be put back; "
+              "it is kept as C:\\A\\~BW5000.OLD");
+    press_button(box, IDOK);
+    EXPECT_EQ(wait_for_exit(), 1u);
+    EXPECT_EQ(file_contents("C:\\A\\~BW5000.OLD"), "old program");
+
+    // The next run installs beside it and never deletes it.
+    start();
+    EXPECT_EQ(install(), updated_prompt);
+    answer(IDNO);
+    EXPECT_TRUE(same_contents("C:\\A\\Brimwave.exe", PRODUCT_PROGRAM));
+    EXPECT_EQ(file_contents("C:\\A\\~BW5000.OLD"), "old program");
+}
