@@ -651,15 +651,22 @@ TEST_F(Uninstall, BrimwaveRunningInAnotherSessionGoesThroughTwoUpdates)
             CloseHandle(process);
         }
     } end = {running};
+    // The running image keeps the backup name of the first update until the
+    // restart; the second takes another name and deletes its backup at once.
+    // (Earlier tests may have left names of this folder pending at restart.)
+    std::vector<std::string> running_backup;
     for (int run = 1; run <= 2; run++) {
         SCOPED_TRACE(run);
         store_previous_installation(apps_folder, 99);
         install(); // exit code 0 after the final prompt: the update succeeded
         EXPECT_TRUE(same_contents(folder + "\\Brimwave.exe", PRODUCT_PROGRAM));
-        // The running image keeps the first backup name until the restart;
-        // the second update takes the next name and deletes its backup at once.
-        EXPECT_TRUE(is_pending_delete(folder + "\\~BW5000.OLD"));
-        EXPECT_FALSE(file_exists(folder + "\\~BW5000.O01"));
+        std::vector<std::string> left = folder_entries(folder);
+        left.erase(left.begin(), left.begin() + 2); // Brimwave.chm, Brimwave.exe
+        if (run == 1)
+            running_backup = left;
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(left, running_backup);
+        EXPECT_TRUE(is_pending_delete(folder + "\\" + left[0])) << left[0];
     }
     EXPECT_EQ(WaitForSingleObject(running, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     TerminateProcess(running, 99);
