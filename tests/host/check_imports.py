@@ -21,7 +21,7 @@ EXPECTED = {
                      "GetLastError", "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress", "IsDBCSLeadByte",
                      "GetSystemDirectoryA", "GetVersionExA", "GetWindowsDirectoryA", "GlobalAlloc",
                      "GlobalFree", "LoadLibraryExA", "LoadResource", "LockResource",
-                     "MoveFileA", "MultiByteToWideChar", "SetCurrentDirectoryA", "SetFileAttributesA",
+                     "MoveFileA", "MultiByteToWideChar", "OpenMutexA", "SetCurrentDirectoryA", "SetFileAttributesA",
                      "SizeofResource", "Sleep", "WriteFile", "lstrlenA"],
     "ole32.dll": ["CoCreateInstance", "CoInitialize", "CoTaskMemFree", "CoUninitialize"],
     "SHELL32.dll": ["SHBrowseForFolder", "SHGetPathFromIDList", "SHGetSpecialFolderLocation",
