@@ -34,7 +34,8 @@ add_library(setup_services STATIC
     services/system_paths.cpp
     services/files.cpp
     services/payload.cpp
-    services/shortcuts.cpp)
+    services/shortcuts.cpp
+    services/protected_folder.cpp)
 target_include_directories(setup_services PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 # Everything of the setup program but its entry point, so tests can link it.

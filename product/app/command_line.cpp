@@ -161,9 +161,16 @@ bool read_elevated_command(const char *command_line, uint32_t *process_id)
     if (!command_line)
         return false;
     const char *start, *end;
-    // The program name, then the three arguments, then nothing.
-    return next_argument(command_line, &start, &end) && next_argument(end, &start, &end) &&
-           is_same_word(start, end, uninstall_switch) && next_argument(end, &start, &end) &&
-           is_same_word(start, end, elevated_switch) && next_argument(end, &start, &end) &&
-           read_process_id(start, end, process_id) && !next_argument(end, &start, &end);
+    uint32_t value;
+    // The program name, then the three arguments, then nothing; the id is
+    // handed out only then.
+    bool complete = next_argument(command_line, &start, &end) &&
+                    next_argument(end, &start, &end) &&
+                    is_same_word(start, end, uninstall_switch) &&
+                    next_argument(end, &start, &end) && is_same_word(start, end, elevated_switch) &&
+                    next_argument(end, &start, &end) && read_process_id(start, end, &value) &&
+                    !next_argument(end, &start, &end);
+    if (complete)
+        *process_id = value;
+    return complete;
 }

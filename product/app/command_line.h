@@ -25,7 +25,7 @@ bool build_elevated_parameters(char *dest, size_t size, uint32_t process_id);
 
 // Reads back what build_elevated_parameters wrote after the program name:
 // true only for exactly "/uninstall", the marker and a decimal process id
-// that fits 32 bits.
+// that fits 32 bits. *process_id is written only then.
 bool read_elevated_command(const char *command_line, uint32_t *process_id);
 
 // Writes "<program>" /finish-uninstall <process id> "<folder>" into dest.

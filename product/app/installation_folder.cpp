@@ -2,6 +2,7 @@
 #include <windows.h>
 #include "services/dll_search.h"
 #include "services/product.h"
+#include "services/protected_folder.h"
 #include "services/system_paths.h"
 #include "services/text.h"
 #include "uninstall_rules.h"
@@ -60,13 +61,11 @@ static HANDLE open_for_reading(const char *path)
                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
 }
 
-// Whether the two files can be read and hold the same bytes.
-static bool hold_same_bytes(const char *first_path, const char *second_path)
+// Whether the two open files, read from where they stand, hold the same bytes.
+static bool read_same_bytes(HANDLE first, HANDLE second)
 {
     static unsigned char first_block[COMPARE_BLOCK_SIZE];
     static unsigned char second_block[COMPARE_BLOCK_SIZE];
-    HANDLE first = open_for_reading(first_path);
-    HANDLE second = open_for_reading(second_path);
     bool same = first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE;
     for (DWORD got = 1; same && got > 0;) {
         DWORD second_got = 0;
@@ -76,11 +75,38 @@ static bool hold_same_bytes(const char *first_path, const char *second_path)
         for (DWORD i = 0; same && i < got; i++)
             same = first_block[i] == second_block[i];
     }
+    return same;
+}
+
+bool holds_same_bytes(HANDLE file, const char *path)
+{
+    HANDLE other = open_for_reading(path);
+    bool same = read_same_bytes(file, other);
+    if (other != INVALID_HANDLE_VALUE)
+        CloseHandle(other);
+    return same;
+}
+
+// Whether the two files can be read and hold the same bytes.
+static bool hold_same_bytes(const char *first_path, const char *second_path)
+{
+    HANDLE first = open_for_reading(first_path);
+    bool same = holds_same_bytes(first, second_path);
     if (first != INVALID_HANDLE_VALUE)
         CloseHandle(first);
-    if (second != INVALID_HANDLE_VALUE)
-        CloseHandle(second);
     return same;
+}
+
+// The two places an uninstall puts its copy's folder: the user's temporary
+// folder, and for a raised run the Windows folder's, where only
+// administrators may change it.
+static bool is_finishing_place(const char *folder)
+{
+    char temporary_folder[MAX_PATH];
+    return (get_temporary_folder(temporary_folder, sizeof temporary_folder) &&
+            is_same_folder(folder, temporary_folder)) ||
+           (get_windows_temporary_folder(temporary_folder, sizeof temporary_folder) &&
+            is_same_folder(folder, temporary_folder));
 }
 
 bool is_own_finishing_copy(const char *folder)
@@ -88,13 +114,12 @@ bool is_own_finishing_copy(const char *folder)
     char own_path[MAX_PATH];
     char own_folder[MAX_PATH];
     char parent_folder[MAX_PATH];
-    char temporary_folder[MAX_PATH];
     char installed_program[MAX_PATH];
     return get_module_path(own_path, sizeof own_path) &&
            program_folder(own_folder, sizeof own_folder, own_path) &&
+           is_finishing_folder(own_folder) &&
            program_folder(parent_folder, sizeof parent_folder, own_folder) &&
-           get_temporary_folder(temporary_folder, sizeof temporary_folder) &&
-           is_same_folder(parent_folder, temporary_folder) &&
+           is_finishing_place(parent_folder) &&
            join_path(installed_program, sizeof installed_program, folder, PROGRAM_FILE_NAME) &&
            hold_same_bytes(own_path, installed_program);
 }

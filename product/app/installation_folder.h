@@ -1,6 +1,7 @@
 // Which folder is which: the installation an uninstall removes, the program
 // a record names, and the copy that may finish the removal.
 #pragma once
+#include <windows.h>
 
 // Whether a and b name one folder, however each was written.
 bool is_same_folder(const char *a, const char *b);
@@ -16,8 +17,13 @@ enum FolderState {
 };
 FolderState folder_state(const char *folder);
 
+// Whether file, an open file read from where it stands, holds the same
+// bytes as the file at path.
+bool holds_same_bytes(HANDLE file, const char *path);
+
 // Only the copy that an uninstall made may finish it: it runs from a folder
-// of its own directly in the temporary folder, and folder's Brimwave.exe is
-// the file it was copied from. Started by hand, from an installation or with another
+// of its own ("bwu" and a number) directly in the user's temporary folder
+// or in the Windows folder's, and folder's Brimwave.exe is the file it was
+// copied from. Started by hand, from an installation or with another
 // installation's folder, it must remove nothing.
 bool is_own_finishing_copy(const char *folder);

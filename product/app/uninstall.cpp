@@ -1,10 +1,15 @@
 #include "uninstall.h"
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include "command_line.h"
+#include "installation_folder.h"
 #include "main_window.h"
 #include "services/dll_search.h"
+#include "services/mutexes.h"
 #include "services/process.h"
+#include "services/product.h"
+#include "services/protected_folder.h"
 #include "services/system_paths.h"
 #include "services/text.h"
 #include "uninstall_rules.h"
@@ -25,6 +30,8 @@ enum {
 typedef BOOL(WINAPI *OpenProcessTokenProc)(HANDLE, DWORD, PHANDLE);
 typedef BOOL(WINAPI *GetTokenInformationProc)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD,
                                               PDWORD);
+typedef HANDLE(WINAPI *SnapshotProc)(DWORD, DWORD);
+typedef BOOL(WINAPI *ProcessWalkProc)(HANDLE, LPPROCESSENTRY32);
 
 char module_path[MAX_PATH];
 char installation[MAX_PATH];
@@ -74,6 +81,35 @@ bool is_elevated(void)
     return elevated;
 }
 
+// The id of the process that started this one. Looked up: NT 4 has no
+// tool help.
+bool find_parent_process(uint32_t *parent_id)
+{
+    HMODULE kernel32 = GetModuleHandleA("KERNEL32.DLL");
+    SnapshotProc take_snapshot =
+        find_entry_point<SnapshotProc>(kernel32, "CreateToolhelp32Snapshot");
+    ProcessWalkProc first_process = find_entry_point<ProcessWalkProc>(kernel32, "Process32First");
+    ProcessWalkProc next_process = find_entry_point<ProcessWalkProc>(kernel32, "Process32Next");
+    if (!take_snapshot || !first_process || !next_process)
+        return false;
+    HANDLE snapshot = take_snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD own_id = GetCurrentProcessId();
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL listed = first_process(snapshot, &entry); listed && !found;
+         listed = !found && next_process(snapshot, &entry)) {
+        if (entry.th32ProcessID == own_id) {
+            *parent_id = entry.th32ParentProcessID;
+            found = true;
+        }
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
 // Starts this program again with raised rights (Windows asks the user),
 // waits for it and gives its exit code. The raised start carries the marker
 // and this process's id, so it neither asks again nor loses track of it.
@@ -103,53 +139,84 @@ int run_elevated(void)
     return (int)exit_code;
 }
 
-// A new folder of the temporary folder, under a name no one else holds:
-// creating a folder fails when the name exists.
-bool create_private_folder(char *folder, size_t size)
+// A new folder, under a name no one else holds (creating a folder fails
+// when the name exists), in the temporary folder; for a raised run in the
+// Windows folder's, with an access list that keeps out every program
+// without raised rights: the user's temporary folder lets any of them swap
+// the copy or plant a DLL beside it before it runs as administrator.
+bool create_private_folder(char *folder, size_t size, bool raised)
 {
     char temporary_folder[MAX_PATH];
-    char name[4 + DECIMAL_SIZE] = "bwu";
+    char name[4 + DECIMAL_SIZE];
     char digits[DECIMAL_SIZE];
-    if (!get_temporary_folder(temporary_folder, sizeof temporary_folder))
+    bool found = raised ? get_windows_temporary_folder(temporary_folder, sizeof temporary_folder)
+                        : get_temporary_folder(temporary_folder, sizeof temporary_folder);
+    if (!found)
         return false;
     uint32_t seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (uint32_t attempt = 0; attempt < FOLDER_NAME_ATTEMPTS; attempt++) {
-        char *cursor = name + 3;
-        if (!append_text(&cursor, name + sizeof name, format_decimal(seed + attempt, digits)) ||
+        char *cursor = name;
+        if (!append_text(&cursor, name + sizeof name, finishing_folder_prefix) ||
+            !append_text(&cursor, name + sizeof name, format_decimal(seed + attempt, digits)) ||
             !join_path(folder, size, temporary_folder, name))
             return false;
-        if (CreateDirectoryA(folder, NULL))
-            return true;
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+        if (raised) {
+            NewFolder made = create_protected_folder(folder);
+            if (made != NEW_FOLDER_NAME_TAKEN)
+                return made == NEW_FOLDER_MADE;
+        } else {
+            if (CreateDirectoryA(folder, NULL))
+                return true;
+            if (GetLastError() != ERROR_ALREADY_EXISTS)
+                return false;
+        }
     }
     return false;
 }
 
-// Copies this program into a folder of its own in the temporary folder,
-// where no DLL that another program left can be loaded beside it, and
-// starts it to finish the removal once the process waiting_process_id has
-// ended.
-bool start_finishing_copy(uint32_t waiting_process_id)
+// A raised run keeps its copy open from the copying until the copy runs,
+// refusing others the right to write or delete it, and checks meanwhile
+// that it holds this program's bytes: nothing can swap it unseen. An
+// unraised run's copy could give no one more than they have already.
+HANDLE hold_copy(const char *copy_path)
+{
+    HANDLE copy = CreateFileA(copy_path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (copy != INVALID_HANDLE_VALUE && !holds_same_bytes(copy, module_path)) {
+        CloseHandle(copy);
+        return INVALID_HANDLE_VALUE;
+    }
+    return copy;
+}
+
+// Copies this program into a folder of its own (see create_private_folder)
+// and starts it to finish the removal once the process waiting_process_id
+// has ended. The copy inherits the uninstall's mutex, the only handle made
+// inheritable, and so holds it until the removal is over.
+bool start_finishing_copy(uint32_t waiting_process_id, bool raised)
 {
     static char copy_folder[MAX_PATH];
     static char copy_path[MAX_PATH];
     static char working_folder[MAX_PATH];
     static char finish_command[FINISH_COMMAND_SIZE];
-    if (!create_private_folder(copy_folder, sizeof copy_folder))
+    if (!create_private_folder(copy_folder, sizeof copy_folder, raised))
         return false;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
+    HANDLE held_copy = INVALID_HANDLE_VALUE;
     // The copy works in the temporary folder: a current folder inside the
     // installation, or its own, would keep that folder from being removed.
     bool ok = join_path(copy_path, sizeof copy_path, copy_folder, PROGRAM_FILE_NAME) &&
               CopyFileA(module_path, copy_path, TRUE) &&
+              (!raised || (held_copy = hold_copy(copy_path)) != INVALID_HANDLE_VALUE) &&
               build_finish_command(finish_command, sizeof finish_command, copy_path,
                                    waiting_process_id, installation) &&
               program_folder(working_folder, sizeof working_folder, copy_folder) &&
-              CreateProcessA(copy_path, finish_command, NULL, NULL, FALSE, 0, NULL, working_folder,
+              CreateProcessA(copy_path, finish_command, NULL, NULL, TRUE, 0, NULL, working_folder,
                              &startup, &started);
+    if (held_copy != INVALID_HANDLE_VALUE)
+        CloseHandle(held_copy);
     if (!ok) {
         DeleteFileA(copy_path);
         RemoveDirectoryA(copy_folder);
@@ -164,6 +231,19 @@ bool start_finishing_copy(uint32_t waiting_process_id)
 
 int start_uninstall(const char *command_line)
 {
+    // Made before setup's is looked for: a setup starting at this moment
+    // looks for this one after making its own, so one of the two sees the
+    // other. The raised start opens the one its parent made. Inheritable
+    // for the finishing copy; never closed, it goes with the process.
+    SECURITY_ATTRIBUTES inheritable = {};
+    inheritable.nLength = sizeof inheritable;
+    inheritable.bInheritHandle = TRUE;
+    CreateMutexA(&inheritable, FALSE, UNINSTALL_MUTEX_NAME);
+    if (is_mutex_held(SETUP_MUTEX_NAME)) {
+        show_message("Brimwave Setup is running. Finish it, then uninstall Brimwave again.",
+                     MB_OK | MB_ICONEXCLAMATION, NULL);
+        return 1;
+    }
     // In this mode Brimwave makes no window of its own: any window of the
     // class belongs to a Brimwave that is running.
     if (FindWindowA(MAIN_WINDOW_CLASS, NULL)) {
@@ -176,16 +256,21 @@ int start_uninstall(const char *command_line)
                      MB_OK | MB_ICONERROR, NULL);
         return 1;
     }
+    UninstallStart start = {};
+    start.nt6_or_later = is_nt6_or_later();
+    start.elevated = is_elevated();
+    start.marked = read_elevated_command(command_line, &start.marked_id);
+    start.parent_known = start.marked && find_parent_process(&start.parent_id);
+    UninstallRoute route = choose_uninstall_route(start);
     // The copy waits for the process that asked: a raised start ends first.
-    uint32_t asking_process_id = GetCurrentProcessId();
-    bool marked = read_elevated_command(command_line, &asking_process_id);
-    UninstallRoute route = choose_uninstall_route(is_nt6_or_later(), is_elevated(), marked);
+    uint32_t asking_process_id =
+        is_marked_by_parent(start) ? start.marked_id : GetCurrentProcessId();
     if (route != UNINSTALL_REMOVE &&
         show_message(question, MB_YESNO | MB_ICONQUESTION, NULL) != IDYES)
         return 0;
     if (route == UNINSTALL_ASK_AND_ELEVATE)
         return run_elevated();
-    if (!start_finishing_copy(asking_process_id)) {
+    if (!start_finishing_copy(asking_process_id, start.elevated)) {
         show_message("Brimwave cannot be removed: it could not prepare its removal in the "
                      "temporary folder. Nothing has been changed.",
                      MB_OK | MB_ICONERROR, NULL);

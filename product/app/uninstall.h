@@ -1,15 +1,16 @@
 // "Brimwave.exe /uninstall": removing the installation Brimwave.exe runs from.
 // A running program cannot delete its own file, so the work is done in two
 // processes: the installed Brimwave.exe asks and starts a copy of itself in
-// a folder of its own in the temporary folder; the copy waits for it to end
-// and removes everything.
+// a folder of its own in the temporary folder (with raised rights, the
+// Windows folder's); the copy waits for it to end and removes everything.
 #pragma once
 #include <stdint.h>
 
-// The installed program's part; the result is its exit code. Refuses while a
-// Brimwave window is open, asks once, and on Yes hands over to the copy.
-// From Vista on, without raised rights, it first starts itself with them
-// (command_line then carries the marker, and the question is not asked again).
+// The installed program's part; the result is its exit code. Refuses while
+// the setup program runs or a Brimwave window is open, asks once, and on Yes
+// hands over to the copy. From Vista on, without raised rights, it first
+// starts itself with them (command_line then carries the marker naming this
+// process, and the raised process does not ask again).
 int start_uninstall(const char *command_line);
 
 // The copy's part (see read_finish_command); the result is its exit code, 0

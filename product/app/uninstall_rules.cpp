@@ -112,11 +112,32 @@ bool is_removable_folder(const char *folder)
     return true;
 }
 
-UninstallRoute choose_uninstall_route(bool nt6_or_later, bool elevated, bool marked)
+const char finishing_folder_prefix[] = "bwu";
+
+bool is_finishing_folder(const char *folder)
 {
-    // The raised start may still report limited rights (a system that gave
-    // none): asking again would loop.
-    if (marked)
-        return UNINSTALL_REMOVE;
-    return nt6_or_later && !elevated ? UNINSTALL_ASK_AND_ELEVATE : UNINSTALL_ASK_AND_REMOVE;
+    const char *backslash = last_backslash(folder);
+    const char *name = backslash ? backslash + 1 : folder;
+    const size_t length = sizeof finishing_folder_prefix - 1;
+    return bounded_length(name, length) == length &&
+           same_ignoring_case(name, finishing_folder_prefix, length);
+}
+
+bool is_marked_by_parent(const UninstallStart &start)
+{
+    return start.marked && start.parent_known && start.marked_id == start.parent_id;
+}
+
+UninstallRoute choose_uninstall_route(const UninstallStart &start)
+{
+    // The question was asked by the parent only when the marker names it
+    // and the token is raised. A system that starts the marked child without
+    // raising it (Wine does; so would one that answers "runas" with the same
+    // rights) gets a child that asks again and then removes with what it
+    // has: raising once more would loop.
+    if (is_marked_by_parent(start))
+        return start.elevated ? UNINSTALL_REMOVE : UNINSTALL_ASK_AND_REMOVE;
+    // Anything else is a plain "/uninstall", a typed marker too.
+    return start.nt6_or_later && !start.elevated ? UNINSTALL_ASK_AND_ELEVATE
+                                                 : UNINSTALL_ASK_AND_REMOVE;
 }

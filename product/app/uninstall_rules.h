@@ -3,6 +3,7 @@
 // it, and which folder may go.
 #pragma once
 #include <stddef.h>
+#include <stdint.h>
 
 // True when a and b name the same file or folder as far as their texts tell:
 // ASCII letters compare without regard to case, and one trailing backslash
@@ -33,9 +34,30 @@ enum UninstallRoute {
     UNINSTALL_ASK_AND_ELEVATE, // ask, then start itself with raised rights
     UNINSTALL_REMOVE,          // the raised start, asked already: never again
 };
-// nt6_or_later: NT 6.0 (Vista) or later; elevated: the token is known to be
-// elevated; marked: started with the marker of the raised start.
-UninstallRoute choose_uninstall_route(bool nt6_or_later, bool elevated, bool marked);
+
+// What an uninstall knows of how it was started.
+struct UninstallStart {
+    bool nt6_or_later;  // NT 6.0 (Vista) or later
+    bool elevated;      // the token is known to be elevated
+    bool marked;        // the command line is the raised start's (read_elevated_command)
+    uint32_t marked_id; // the process the marker names
+    bool parent_known;  // parent_id was found
+    uint32_t parent_id; // the process that started this one
+};
+
+// Whether the marker names the process that started this one, as it does
+// when the uninstall raised its rights: Windows makes the asking process
+// the parent of the raised one. Anyone can type the marker; only the
+// asking process is its parent.
+bool is_marked_by_parent(const UninstallStart &start);
+
+UninstallRoute choose_uninstall_route(const UninstallStart &start);
+
+// The folder an uninstall makes for its finishing copy is named "bwu" and a
+// number; is_finishing_folder tells whether folder's own name (after its
+// last backslash) starts so, ASCII case ignored.
+extern const char finishing_folder_prefix[];
+bool is_finishing_folder(const char *folder);
 
 // Whether the uninstaller may try to remove folder once it is empty: never a
 // drive's root ("C:\", "C:") nor a network share's ("\\server\share").

@@ -108,23 +108,6 @@ TEST_F(Startup, AnotherSetupsWindowOrMutexMakesItLeaveSilently)
     }
 }
 
-TEST_F(Startup, WhileBrimwaveIsBeingRemovedItSaysSoAndEnds)
-{
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, UNINSTALL_MUTEX_NAME);
-    ASSERT_NE(mutex, nullptr);
-    start();
-    HWND box = wait_for_message_box("Install Brimwave");
-    CloseHandle(mutex);
-    ASSERT_NE(box, nullptr);
-    MessageBoxInfo info = read_message_box(box);
-    EXPECT_EQ(info.text, "Brimwave is being removed. Wait until the removal has finished, then "
-                         "run Setup again.");
-    EXPECT_EQ(info.icon, "warning");
-    press_button(box, IDOK);
-    EXPECT_EQ(wait_for_exit(), 1u);
-    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
-}
-
 TEST_F(Startup, OfTwoCopiesStartedTogetherOneShowsTheLicence)
 {
     for (int round = 0; round < 3; round++) {

@@ -21,6 +21,8 @@ const char removed_text[] = "Brimwave has been removed.";
 const char running_text[] = "Brimwave is running. Close Brimwave, then uninstall it again.";
 const char stranger_text[] = "Brimwave was started to finish a removal that it did not prepare. "
                              "Nothing has been changed.";
+const char setup_running_text[] =
+    "Brimwave Setup is running. Finish it, then uninstall Brimwave again.";
 const char pending_key[] = "System\\CurrentControlSet\\Control\\Session Manager";
 
 std::string question_for(const std::string &folder)
@@ -97,6 +99,44 @@ HANDLE limited_token()
     return primary;
 }
 
+// Whether token (this process's when nullptr) is elevated; every Wine
+// process's own is, its linked limited one is not.
+bool is_elevated_token(HANDLE token)
+{
+    HANDLE own = nullptr;
+    if (!token && OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own))
+        token = own;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    bool elevated = token && GetTokenInformation(token, TokenElevation, &elevation,
+                                                 sizeof elevation, &size) &&
+                    elevation.TokenIsElevated;
+    if (own)
+        CloseHandle(own);
+    return elevated;
+}
+
+// Where a finishing copy's folder belongs: the Windows folder's Temp for
+// an uninstall with raised rights, the user's temporary folder otherwise.
+std::string finishing_place(bool raised)
+{
+    char folder[MAX_PATH] = "";
+    if (!raised) {
+        GetTempPathA(MAX_PATH, folder);
+        return folder;
+    }
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\Temp\\";
+}
+
+bool mutex_exists(const char *name)
+{
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+    if (mutex)
+        CloseHandle(mutex);
+    return mutex != nullptr;
+}
+
 // The command lines Brimwave.exe runs with while it lives, as Wine shows
 // them: a Windows process's command line is its Unix one.
 class CommandLineWatch {
@@ -162,15 +202,19 @@ struct FinishingCopy {
 
 struct BoxSearch {
     HWND found;
+    DWORD other_than = 0; // a process whose boxes do not count
 };
 
 BOOL CALLBACK find_brimwave_box(HWND window, LPARAM parameter)
 {
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
+    BoxSearch *search = reinterpret_cast<BoxSearch *>(parameter);
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
     if (IsWindowVisible(window) && lstrcmpA(name, "#32770") == 0 &&
-        window_text(window) == "Brimwave") {
-        reinterpret_cast<BoxSearch *>(parameter)->found = window;
+        window_text(window) == "Brimwave" && process_id != search->other_than) {
+        search->found = window;
         return FALSE;
     }
     return TRUE;
@@ -251,22 +295,29 @@ protected:
         EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
     }
 
-    // The finishing copy's box (its report), once it shows; it belongs to a
-    // process that is neither the test nor the uninstaller.
-    bool wait_for_copy(DWORD timeout_ms = 60000)
+    // A box titled "Brimwave" of a process other than the uninstaller, or
+    // nullptr after timeout_ms.
+    HWND wait_for_other_box(DWORD timeout_ms)
     {
         DWORD start = GetTickCount();
-        BoxSearch search = {nullptr};
+        BoxSearch search = {nullptr, uninstaller_.id};
         while (!search.found && GetTickCount() - start < timeout_ms) {
             EnumWindows(find_brimwave_box, reinterpret_cast<LPARAM>(&search));
             if (!search.found)
                 Sleep(50);
         }
-        if (!search.found) {
+        return search.found;
+    }
+
+    // The finishing copy's box (its report), once it shows; it belongs to a
+    // process that is neither the test nor the uninstaller.
+    bool wait_for_copy(DWORD timeout_ms = 60000)
+    {
+        copy_.box = wait_for_other_box(timeout_ms);
+        if (!copy_.box) {
             ADD_FAILURE() << "the finishing copy showed no box";
             return false;
         }
-        copy_.box = search.found;
         GetWindowThreadProcessId(copy_.box, &copy_.id);
         EXPECT_NE(copy_.id, uninstaller_.id) << "the report comes from the copy";
         copy_.process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
@@ -320,9 +371,17 @@ protected:
 
     // Uninstalls the installation in folder with the registered command and
     // checks everything is gone while the copy shows its report.
-    void uninstall_completely(const std::string &folder, HANDLE token = nullptr)
+    void uninstall_completely(const std::string &folder)
     {
-        answer_question(registered_command(), folder, IDYES, token);
+        answer_question(registered_command(), folder, IDYES);
+        expect_removed_by_copy(folder, finishing_place(is_elevated_token(nullptr)));
+    }
+
+    // Once the uninstaller has ended: the copy running from a folder of its
+    // own in place removed everything, and holds the uninstall's mutex
+    // until it ends.
+    void expect_removed_by_copy(const std::string &folder, const std::string &place)
+    {
         ASSERT_TRUE(wait_for_copy());
         MessageBoxInfo report = read_message_box(copy_.box);
         EXPECT_EQ(report.text, removed_text);
@@ -330,18 +389,20 @@ protected:
         EXPECT_EQ(report.buttons, std::vector<int>{IDOK});
         screenshot("uninstall-removed");
         expect_everything_gone(folder);
-        // The copy is Brimwave.exe itself, in a folder of its own directly in
-        // the temporary folder, and both are marked for deletion at the next
-        // restart.
-        char temp[MAX_PATH] = "";
-        GetTempPathA(MAX_PATH, temp);
+        // The copy is Brimwave.exe itself, in a folder "bwu<number>" directly
+        // in place, and both are marked for deletion at the next restart.
         const std::string copy_folder = copy_.path.substr(0, copy_.path.rfind('\\'));
-        EXPECT_EQ(lstrcmpiA(copy_folder.substr(0, copy_folder.rfind('\\') + 1).c_str(), temp), 0)
-            << copy_.path << " is not in a folder of " << temp;
+        EXPECT_EQ(lstrcmpiA(copy_folder.substr(0, copy_folder.rfind('\\') + 1).c_str(),
+                            place.c_str()), 0)
+            << copy_.path << " is not in a folder of " << place;
+        EXPECT_EQ(copy_folder.substr(place.size(), 3), "bwu") << copy_.path;
         EXPECT_TRUE(same_contents(copy_.path, PRODUCT_PROGRAM));
         EXPECT_TRUE(is_pending_delete(copy_.path)) << copy_.path;
         EXPECT_TRUE(is_pending_delete(copy_folder)) << copy_folder;
+        // The uninstaller has ended: the copy holds the mutex it inherited.
+        EXPECT_TRUE(mutex_exists(UNINSTALL_MUTEX_NAME));
         EXPECT_EQ(close_copy_report(), 0u);
+        EXPECT_FALSE(mutex_exists(UNINSTALL_MUTEX_NAME));
     }
 
     ChildProcess uninstaller_, product_;
@@ -558,7 +619,7 @@ TEST_F(Uninstall, AFolderRecordedAsTypedIsRemovedWhole)
     }
 }
 
-TEST_F(Uninstall, OnlyItsOwnCopyInTheTemporaryFolderFinishesTheRemoval)
+TEST_F(Uninstall, OnlyItsOwnCopyInATemporaryFolderFinishesTheRemoval)
 {
     install(apps_folder);
     install(other_folder);
@@ -570,12 +631,27 @@ TEST_F(Uninstall, OnlyItsOwnCopyInTheTemporaryFolderFinishesTheRemoval)
     ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, in_temp.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, in_own_folder.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA("D:\\bladeenc.exe", "C:\\Other\\Brimwave\\Brimwave.exe", FALSE));
+    // The same bytes in the two places, outside the copy's layout: in a
+    // folder not named as the copy's, straight in the Windows folder's Temp,
+    // and in a "bwu" folder one level too deep there.
+    const std::string windows_temp = finishing_place(true);
+    const std::string misplaced[] = {std::string(temp) + "by-hand\\Brimwave.exe",
+                                     windows_temp + "bwu-by-hand.exe",
+                                     windows_temp + "by-hand\\bwu1\\Brimwave.exe"};
+    for (const std::string &path : misplaced) {
+        for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, path.c_str(), FALSE)) << path;
+    }
     // An installed Brimwave.exe: the same bytes, not in the temporary folder;
     // a copy with the same bytes straight in it, not in a folder of its own;
     // one in a folder of its own, for an installation whose program differs.
     const std::string cases[][2] = {{std::string(apps_folder) + "\\Brimwave.exe", other_folder},
                                     {in_temp, apps_folder},
-                                    {in_own_folder, other_folder}};
+                                    {in_own_folder, other_folder},
+                                    {misplaced[0], apps_folder},
+                                    {misplaced[1], apps_folder},
+                                    {misplaced[2], apps_folder}};
     for (const auto &c : cases) {
         HWND box = start_uninstaller("\"" + c[0] + "\" /finish-uninstall 0 \"" + c[1] + "\"");
         ASSERT_NE(box, nullptr);
@@ -587,21 +663,26 @@ TEST_F(Uninstall, OnlyItsOwnCopyInTheTemporaryFolderFinishesTheRemoval)
     }
     DeleteFileA(in_temp.c_str());
     remove_tree(own_folder);
+    remove_tree(std::string(temp) + "by-hand");
+    DeleteFileA(misplaced[1].c_str());
+    remove_tree(windows_temp + "by-hand");
 }
 
 TEST_F(Uninstall, AProgramRunningDuringAReinstallIsReplacedAndItsOldFileGoesLater)
 {
     install(apps_folder);
-    // Brimwave.exe asking its question runs without a window of its class.
-    HWND question = start_uninstaller(registered_command());
-    ASSERT_NE(question, nullptr);
+    // Brimwave.exe showing that a removal command is incomplete runs without
+    // a window of its class, and without the uninstall's mutex.
+    HWND box = start_uninstaller("\"" + std::string(apps_folder) +
+                                 "\\Brimwave.exe\" /finish-uninstall");
+    ASSERT_NE(box, nullptr);
     install(apps_folder);
     // A running program can be renamed but not deleted: its old file goes at
     // the next restart.
     EXPECT_TRUE(is_pending_delete(std::string(apps_folder) + "\\~BW5000.OLD"));
     EXPECT_TRUE(same_contents(std::string(apps_folder) + "\\Brimwave.exe", PRODUCT_PROGRAM));
-    press_button(question, IDNO);
-    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
+    press_button(box, IDOK);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u);
     // The uninstall knows the backup name: it goes, and the folder with it.
     uninstall_completely(apps_folder);
 }
@@ -674,15 +755,42 @@ TEST_F(Uninstall, BrimwaveRunningInAnotherSessionGoesThroughTwoUpdates)
     uninstall_completely(apps_folder);
 }
 
-TEST_F(Uninstall, WithLimitedRightsItAsksOnceThenRaisesThemOnce)
+TEST_F(Uninstall, SetupRefusesWhileTheUninstallAsks)
+{
+    install(apps_folder);
+    HWND question = start_uninstaller(registered_command());
+    ASSERT_NE(question, nullptr);
+    start();
+    HWND refusal = wait_for_message_box("Install Brimwave");
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(read_message_box(refusal).text, "Brimwave is being removed. Wait until the "
+                                              "removal has finished, then run Setup again.");
+    press_button(refusal, IDOK);
+    EXPECT_EQ(wait_for_exit(), 1u);
+    press_button(question, IDNO);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
+    expect_installation_in_place(apps_folder);
+}
+
+TEST_F(Uninstall, WithLimitedRightsItAsksThenRaisesThemOnce)
 {
     install(apps_folder);
     HANDLE limited = limited_token();
     ASSERT_NE(limited, nullptr);
     CommandLineWatch watch;
-    // One question, then the report of the copy, which a second question
-    // would stand in the way of.
-    uninstall_completely(apps_folder, limited);
+    HWND question = start_uninstaller(registered_command(), limited);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(read_message_box(question).text, question_for(apps_folder));
+    press_button(question, IDYES);
+    // Wine's "runas" does not raise: the marked start runs with the limited
+    // token too. It asks once more, and then removes without raising again.
+    HWND again = wait_for_other_box(15000);
+    ASSERT_NE(again, nullptr) << "the marked start asked nothing";
+    EXPECT_EQ(read_message_box(again).text, question_for(apps_folder));
+    press_button(again, IDYES);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 0u);
+    // Unraised, its copy runs from the user's temporary folder.
+    expect_removed_by_copy(apps_folder, finishing_place(false));
     std::vector<std::string> lines = watch.stop();
     CloseHandle(limited);
     // One raised start, carrying the marker and the id of the process that
@@ -701,6 +809,35 @@ TEST_F(Uninstall, WithLimitedRightsItAsksOnceThenRaisesThemOnce)
     EXPECT_EQ(runs(" /uninstall /elevated " + asking_id + " "), 1) << all;
     EXPECT_EQ(runs(" /finish-uninstall " + asking_id + " "), 1) << all;
     EXPECT_EQ(runs(" /finish-uninstall "), 1) << all;
+}
+
+TEST_F(Uninstall, AMarkerTypedByHandIsAPlainUninstall)
+{
+    install(apps_folder);
+    // Raised (as every Wine process is by default), but process 4 did not
+    // start it: it asks.
+    answer_question(std::string(apps_folder) + "\\Brimwave.exe /uninstall /elevated 4",
+                    apps_folder, IDNO);
+    expect_installation_in_place(apps_folder);
+}
+
+TEST_F(Uninstall, ItRefusesWhileSetupRuns)
+{
+    install(apps_folder);
+    // What a running setup program holds.
+    HANDLE setup_mutex = CreateMutexA(nullptr, FALSE, SETUP_MUTEX_NAME);
+    ASSERT_NE(setup_mutex, nullptr);
+    HWND box = start_uninstaller(registered_command());
+    ASSERT_NE(box, nullptr);
+    MessageBoxInfo info = read_message_box(box);
+    EXPECT_EQ(info.text, setup_running_text) << "said before any question";
+    EXPECT_EQ(info.icon, "warning");
+    EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
+    press_button(box, IDOK);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u);
+    CloseHandle(setup_mutex);
+    EXPECT_EQ(wait_for_other_box(1000), nullptr) << "no copy was started";
+    expect_installation_in_place(apps_folder);
 }
 
 // Run by its own ctest entry, e2e_code_page_932, under ja_JP.UTF-8.

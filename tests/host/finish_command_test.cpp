@@ -114,10 +114,16 @@ TEST(ElevatedCommand, IsReadBackAsWrittenAndNothingElse)
     uint32_t id = 0;
     EXPECT_TRUE(read_elevated_command((std::string("B.exe ") + parameters).c_str(), &id));
     EXPECT_EQ(id, 4294967295u);
+    // The id is written only when the whole command is right: not when a
+    // bad argument follows a good one.
     for (const char *other : {"B.exe /uninstall", "B.exe /uninstall /elevated",
                               "B.exe /uninstall /elevated 12 x", "B.exe /elevated 12",
-                              "B.exe /uninstall /elevated 4294967296"})
+                              "B.exe /uninstall /elevated 12 /elevated 13",
+                              "B.exe /uninstall /elevated 4294967296"}) {
+        id = 77;
         EXPECT_FALSE(read_elevated_command(other, &id)) << other;
+        EXPECT_EQ(id, 77u) << other;
+    }
     char small[20];
     EXPECT_FALSE(build_elevated_parameters(small, sizeof small, 1));
     EXPECT_STREQ(small, "");

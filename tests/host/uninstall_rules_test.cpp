@@ -146,10 +146,44 @@ TEST(CodePage932, FoldersAreComparedAndCutByWholeCharacters)
 
 TEST(UninstallRoute, RaisedRightsAreAskedForOnceFromVistaOn)
 {
-    EXPECT_EQ(choose_uninstall_route(false, false, false), UNINSTALL_ASK_AND_REMOVE);
-    EXPECT_EQ(choose_uninstall_route(true, true, false), UNINSTALL_ASK_AND_REMOVE);
-    EXPECT_EQ(choose_uninstall_route(true, false, false), UNINSTALL_ASK_AND_ELEVATE);
-    // The raised start never asks again, even where the rights did not rise.
-    EXPECT_EQ(choose_uninstall_route(true, false, true), UNINSTALL_REMOVE);
-    EXPECT_EQ(choose_uninstall_route(true, true, true), UNINSTALL_REMOVE);
+    struct Case {
+        const char *what;
+        UninstallStart start;
+        UninstallRoute expected;
+    };
+    // nt6_or_later, elevated, marked, marked_id, parent_known, parent_id
+    const Case cases[] = {
+        {"plain, Windows 9x or XP", {false, false, false, 0, true, 8}, UNINSTALL_ASK_AND_REMOVE},
+        {"plain, raised already", {true, true, false, 0, true, 8}, UNINSTALL_ASK_AND_REMOVE},
+        {"plain, limited rights", {true, false, false, 0, true, 8}, UNINSTALL_ASK_AND_ELEVATE},
+        // The raised start asked in its parent: it never asks again.
+        {"raised, marked by its parent", {true, true, true, 8, true, 8}, UNINSTALL_REMOVE},
+        // Started marked but not raised (Wine): asks, and raises no more.
+        {"unraised, marked by its parent", {true, false, true, 8, true, 8},
+         UNINSTALL_ASK_AND_REMOVE},
+        // A typed marker is a plain "/uninstall": it asks, and raises where one would.
+        {"raised, forged", {true, true, true, 4, true, 8}, UNINSTALL_ASK_AND_REMOVE},
+        {"limited, forged", {true, false, true, 4, true, 8}, UNINSTALL_ASK_AND_ELEVATE},
+        {"raised, parent unknown", {true, true, true, 0, false, 0}, UNINSTALL_ASK_AND_REMOVE},
+        // Malformed: read_elevated_command refused it, whatever id is left.
+        {"raised, malformed", {true, true, false, 8, true, 8}, UNINSTALL_ASK_AND_REMOVE},
+        {"limited, malformed", {true, false, false, 8, true, 8}, UNINSTALL_ASK_AND_ELEVATE},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(choose_uninstall_route(c.start), c.expected) << c.what;
+        // Only the parent's marker makes the copy wait for the parent.
+        bool by_parent = c.start.marked && c.start.marked_id == 8;
+        EXPECT_EQ(is_marked_by_parent(c.start), by_parent) << c.what;
+    }
+}
+
+TEST(IsFinishingFolder, OnlyAFolderNamedLikeTheCopysOwn)
+{
+    EXPECT_TRUE(is_finishing_folder("C:\\windows\\Temp\\bwu1234"));
+    EXPECT_TRUE(is_finishing_folder("C:\\users\\me\\Temp\\BWU7"));
+    EXPECT_FALSE(is_finishing_folder("C:\\users\\me\\Temp\\bw"));
+    EXPECT_FALSE(is_finishing_folder("C:\\users\\me\\Temp\\xbwu1"));
+    EXPECT_FALSE(is_finishing_folder("C:\\bwu1\\Temp")) << "only the folder's own name counts";
+    EXPECT_FALSE(is_finishing_folder("C:\\users\\me\\Temp\\bwu1\\"))
+        << "no name after the backslash";
 }
