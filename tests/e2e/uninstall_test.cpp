@@ -821,12 +821,19 @@ TEST_F(Uninstall, AMarkerTypedByHandIsAPlainUninstall)
     expect_installation_in_place(apps_folder);
 }
 
-TEST_F(Uninstall, ItRefusesWhileSetupRuns)
+TEST_F(Uninstall, ItRefusesWhileASetupWaitsAtRetryAndTheSetupThenCompletes)
 {
     install(apps_folder);
-    // What a running setup program holds.
-    HANDLE setup_mutex = CreateMutexA(nullptr, FALSE, SETUP_MUTEX_NAME);
-    ASSERT_NE(setup_mutex, nullptr);
+    const std::string help = std::string(apps_folder) + "\\Brimwave.chm";
+    HANDLE held = CreateFileA(help.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    start();
+    HWND dialog = pass_licence();
+    ASSERT_NE(dialog, nullptr);
+    press_button(dialog, IDOK);
+    HWND retry = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(retry, nullptr);
     HWND box = start_uninstaller(registered_command());
     ASSERT_NE(box, nullptr);
     MessageBoxInfo info = read_message_box(box);
@@ -835,8 +842,17 @@ TEST_F(Uninstall, ItRefusesWhileSetupRuns)
     EXPECT_EQ(info.buttons, std::vector<int>{IDOK});
     press_button(box, IDOK);
     EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u);
-    CloseHandle(setup_mutex);
     EXPECT_EQ(wait_for_other_box(1000), nullptr) << "no copy was started";
+    CloseHandle(held);
+    press_button(retry, IDRETRY);
+    for (int i = 0; i < 250 && IsWindow(retry); i++)
+        Sleep(20);
+    HWND prompt = wait_for_message_box("Install Brimwave", 60000);
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_EQ(read_message_box(prompt).text,
+              "Brimwave has been successfully installed!\r\nWould you like to run now?");
+    press_button(prompt, IDNO);
+    EXPECT_EQ(wait_for_exit(), 0u);
     expect_installation_in_place(apps_folder);
 }
 
