@@ -631,27 +631,19 @@ TEST_F(Uninstall, OnlyItsOwnCopyInATemporaryFolderFinishesTheRemoval)
     ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, in_temp.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, in_own_folder.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA("D:\\bladeenc.exe", "C:\\Other\\Brimwave\\Brimwave.exe", FALSE));
-    // The same bytes in the two places, outside the copy's layout: in a
-    // folder not named as the copy's, straight in the Windows folder's Temp,
-    // and in a "bwu" folder one level too deep there.
-    const std::string windows_temp = finishing_place(true);
-    const std::string misplaced[] = {std::string(temp) + "by-hand\\Brimwave.exe",
-                                     windows_temp + "bwu-by-hand.exe",
-                                     windows_temp + "by-hand\\bwu1\\Brimwave.exe"};
-    for (const std::string &path : misplaced) {
-        for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, path.c_str(), FALSE)) << path;
-    }
+    // The same bytes in the Windows folder's Temp, in a folder of its own
+    // that is not named as the copy's.
+    const std::string misplaced_folder = finishing_place(true) + "by-hand";
+    const std::string misplaced = misplaced_folder + "\\Brimwave.exe";
+    CreateDirectoryA(misplaced_folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, misplaced.c_str(), FALSE));
     // An installed Brimwave.exe: the same bytes, not in the temporary folder;
     // a copy with the same bytes straight in it, not in a folder of its own;
     // one in a folder of its own, for an installation whose program differs.
     const std::string cases[][2] = {{std::string(apps_folder) + "\\Brimwave.exe", other_folder},
                                     {in_temp, apps_folder},
                                     {in_own_folder, other_folder},
-                                    {misplaced[0], apps_folder},
-                                    {misplaced[1], apps_folder},
-                                    {misplaced[2], apps_folder}};
+                                    {misplaced, apps_folder}};
     for (const auto &c : cases) {
         HWND box = start_uninstaller("\"" + c[0] + "\" /finish-uninstall 0 \"" + c[1] + "\"");
         ASSERT_NE(box, nullptr);
@@ -663,9 +655,7 @@ TEST_F(Uninstall, OnlyItsOwnCopyInATemporaryFolderFinishesTheRemoval)
     }
     DeleteFileA(in_temp.c_str());
     remove_tree(own_folder);
-    remove_tree(std::string(temp) + "by-hand");
-    DeleteFileA(misplaced[1].c_str());
-    remove_tree(windows_temp + "by-hand");
+    remove_tree(misplaced_folder);
 }
 
 TEST_F(Uninstall, AProgramRunningDuringAReinstallIsReplacedAndItsOldFileGoesLater)

@@ -176,14 +176,3 @@ TEST(UninstallRoute, RaisedRightsAreAskedForOnceFromVistaOn)
         EXPECT_EQ(is_marked_by_parent(c.start), by_parent) << c.what;
     }
 }
-
-TEST(IsFinishingFolder, OnlyAFolderNamedLikeTheCopysOwn)
-{
-    EXPECT_TRUE(is_finishing_folder("C:\\windows\\Temp\\bwu1234"));
-    EXPECT_TRUE(is_finishing_folder("C:\\users\\me\\Temp\\BWU7"));
-    EXPECT_FALSE(is_finishing_folder("C:\\users\\me\\Temp\\bw"));
-    EXPECT_FALSE(is_finishing_folder("C:\\users\\me\\Temp\\xbwu1"));
-    EXPECT_FALSE(is_finishing_folder("C:\\bwu1\\Temp")) << "only the folder's own name counts";
-    EXPECT_FALSE(is_finishing_folder("C:\\users\\me\\Temp\\bwu1\\"))
-        << "no name after the backslash";
-}
