@@ -309,10 +309,11 @@ bool put_staged_files_in_place(void (*wait)(void), const char **in_use)
 void keep_replacement(void)
 {
     // A backup still in use (a running program) goes at the next restart;
-    // the installation itself has succeeded.
+    // the installation itself has succeeded. Nothing is pumped while a
+    // backup is waited for: an abort could no longer be honoured.
     for (int i = 0; i < staged_count; i++)
         if (staged_files[i].aside)
-            delete_now_or_at_restart(staged_files[i].backup, between_tries);
+            delete_now_or_at_restart(staged_files[i].backup, NULL);
     staged_count = 0;
 }
 
