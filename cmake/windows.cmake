@@ -35,6 +35,7 @@ add_library(setup_services STATIC
     services/files.cpp
     services/payload.cpp
     services/shortcuts.cpp
+    services/wide_paths.cpp
     services/protected_folder.cpp)
 target_include_directories(setup_services PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 

@@ -5,6 +5,7 @@
 #include "services/product.h"
 #include "services/system_paths.h"
 #include "services/text.h"
+#include "services/wide_paths.h"
 
 enum {
     SHELL_PATH_SIZE = 260,
@@ -13,19 +14,21 @@ enum {
     REMEMBER_SAVED_FILE = 2,
 };
 
-static char shell_folder[SHELL_PATH_SIZE];
-static char shortcut_file[SHELL_PATH_SIZE];
+static WCHAR shell_folder[WIDE_PATH_SIZE];
+static WCHAR shortcut_file[WIDE_PATH_SIZE];
 static char target_path[SHELL_PATH_SIZE];
 
-bool get_shortcut_file(int folder_id, char *path, size_t size)
+bool get_shortcut_file(int folder_id, WCHAR *path, size_t size)
 {
-    return get_shell_folder(folder_id, shell_folder) &&
-           join_path(path, size, shell_folder, SHORTCUT_NAME);
+    return get_shell_folder_wide(folder_id, shell_folder) &&
+           join_wide_path(path, size, shell_folder, SHORTCUT_NAME);
 }
 
 void add_shortcut(int folder_id, const char *folder, const char *program_name)
 {
-    if (get_shortcut_file(folder_id, shortcut_file, sizeof shortcut_file) &&
+    // The shortcut's own path in UTF-16, as IPersistFile::Save takes it: a
+    // profile folder may be named in letters the ANSI code page lacks.
+    if (get_shortcut_file(folder_id, shortcut_file, WIDE_PATH_SIZE) &&
         join_path(target_path, sizeof target_path, folder, program_name) &&
         create_shell_link(target_path, shortcut_file, "Brimwave", folder))
         return;
@@ -59,37 +62,28 @@ static void release_shell_link(IShellLinkA *link, IPersistFile *file)
         link->Release();
 }
 
-static bool to_wide_path(const char *path, WCHAR *wide)
-{
-    return MultiByteToWideChar(CP_ACP, 0, path, -1, wide, SHELL_PATH_SIZE) != 0;
-}
-
-bool create_shell_link(const char *target, const char *shortcut_path, const char *description,
+bool create_shell_link(const char *target, const WCHAR *shortcut_path, const char *description,
                        const char *working_folder)
 {
     IShellLinkA *link = NULL;
     IPersistFile *file = NULL;
-    WCHAR wide_path[SHELL_PATH_SIZE];
     HRESULT com = CoInitialize(NULL);
     // Every step must give exactly S_OK (S_FALSE counts as failure).
     bool saved = make_shell_link(&link, &file) && link->SetPath(target) == S_OK &&
                  link->SetWorkingDirectory(working_folder) == S_OK &&
                  link->SetDescription(description) == S_OK &&
-                 to_wide_path(shortcut_path, wide_path) &&
-                 file->Save(wide_path, REMEMBER_SAVED_FILE) == S_OK;
+                 file->Save(shortcut_path, REMEMBER_SAVED_FILE) == S_OK;
     release_shell_link(link, file);
     end_com(com);
     return saved;
 }
 
-bool read_shell_link_target(const char *shortcut_path, char *target, int target_size)
+bool read_shell_link_target(const WCHAR *shortcut_path, char *target, int target_size)
 {
     IShellLinkA *link = NULL;
     IPersistFile *file = NULL;
-    WCHAR wide_path[SHELL_PATH_SIZE];
     HRESULT com = CoInitialize(NULL);
-    bool read = make_shell_link(&link, &file) && to_wide_path(shortcut_path, wide_path) &&
-                file->Load(wide_path, STGM_READ) == S_OK &&
+    bool read = make_shell_link(&link, &file) && file->Load(shortcut_path, STGM_READ) == S_OK &&
                 link->GetPath(target, target_size, NULL, 0) == S_OK;
     release_shell_link(link, file);
     end_com(com);

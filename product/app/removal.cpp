@@ -12,6 +12,7 @@
 #include "services/shortcuts.h"
 #include "services/system_paths.h"
 #include "services/text.h"
+#include "services/wide_paths.h"
 #include "uninstall.h"
 #include "uninstall_rules.h"
 
@@ -128,19 +129,22 @@ bool remove_payload_files(const char *folder)
 // this installation's and stays too, reported as a problem.
 void remove_shortcut(int folder_id, const char *installation)
 {
-    char shortcut_file[MAX_PATH];
+    WCHAR shortcut_file[WIDE_PATH_SIZE];
+    char shown[MAX_PATH];
     char target[MAX_PATH];
-    if (!get_shortcut_file(folder_id, shortcut_file, sizeof shortcut_file))
+    if (!get_shortcut_file(folder_id, shortcut_file, WIDE_PATH_SIZE))
         return;
-    DWORD attributes = GetFileAttributesA(shortcut_file);
+    DWORD attributes = get_file_attributes_wide(shortcut_file);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
+    // Named to the user in ANSI; a letter the code page lacks shows as '?'.
+    WideCharToMultiByte(CP_ACP, 0, shortcut_file, -1, shown, sizeof shown, NULL, NULL);
     if (!read_shell_link_target(shortcut_file, target, sizeof target))
-        note_problem("The shortcut ", shortcut_file, " was kept: its target could not be read.");
+        note_problem("The shortcut ", shown, " was kept: its target could not be read.");
     else if (!names_installed_program(target, installation))
-        note_kept("The shortcut ", shortcut_file, "it starts ", target);
-    else if (!DeleteFileA(shortcut_file))
-        note_problem("The shortcut ", shortcut_file, " could not be deleted.");
+        note_kept("The shortcut ", shown, "it starts ", target);
+    else if (!delete_file_wide(shortcut_file))
+        note_problem("The shortcut ", shown, " could not be deleted.");
 }
 
 // Reads a REG_SZ value into text (MAX_PATH bytes). A value that is missing

@@ -15,6 +15,12 @@
 #include "tests/win32/message_box_answerer.h"
 
 namespace {
+// An ASCII path as the shortcut routines take it.
+std::wstring wide(const std::string &path)
+{
+    return std::wstring(path.begin(), path.end());
+}
+
 const char note[] = "NOTE: Could not add shortcut to start menu/desktop.";
 const char scratch[] = "C:\\brimwave-shortcut-test";
 const char shell_folders_key[] =
@@ -110,7 +116,7 @@ TEST_F(Shortcuts, CreateShellLinkSavesTargetWorkingFolderAndDescription)
     std::string file = std::string(scratch) + "\\made.lnk";
     scratch_files.file(target);
     scratch_files.remove_later(file);
-    ASSERT_TRUE(create_shell_link(target.c_str(), file.c_str(), "A description", "D:\\work\\"));
+    ASSERT_TRUE(create_shell_link(target.c_str(), wide(file).c_str(), "A description", "D:\\work\\"));
     Shortcut link = read_shortcut(file);
     ASSERT_TRUE(link.loaded) << file;
     EXPECT_EQ(link.target, target);
@@ -125,13 +131,13 @@ TEST_F(Shortcuts, CreateShellLinkFailsWhenAStepIsNotExactlyS_OK)
     // Save fails (access denied) when a folder stands where the file should go.
     std::string blocked = std::string(scratch) + "\\blocked.lnk";
     scratch_files.folder(blocked);
-    EXPECT_FALSE(create_shell_link(target.c_str(), blocked.c_str(), "Brimwave", scratch));
+    EXPECT_FALSE(create_shell_link(target.c_str(), wide(blocked).c_str(), "Brimwave", scratch));
     EXPECT_TRUE(folder_exists(blocked));
 
     // SetPath gives S_FALSE for a target that does not exist.
     std::string file = std::string(scratch) + "\\missing-target.lnk";
     scratch_files.remove_later(file);
-    EXPECT_FALSE(create_shell_link((std::string(scratch) + "\\absent.exe").c_str(), file.c_str(),
+    EXPECT_FALSE(create_shell_link((std::string(scratch) + "\\absent.exe").c_str(), wide(file).c_str(),
                                    "Brimwave", scratch));
     EXPECT_FALSE(exists(file));
 }
@@ -161,7 +167,7 @@ TEST_F(Shortcuts, CreateShellLinkLeavesTheThreadsApartmentAsItFoundIt)
             if (before != NONE)
                 CoInitializeEx(nullptr, before == SINGLE ? COINIT_APARTMENTTHREADED
                                                          : COINIT_MULTITHREADED);
-            saved = create_shell_link(target.c_str(), file.c_str(), "Brimwave", scratch);
+            saved = create_shell_link(target.c_str(), wide(file).c_str(), "Brimwave", scratch);
             during = apartment();
             if (before != NONE)
                 CoUninitialize();
