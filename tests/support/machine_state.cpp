@@ -109,18 +109,16 @@ template <typename Get> std::string written(Get get)
 }
 } // namespace
 
-Shortcut read_shortcut(const std::string &path)
+Shortcut read_shortcut(const std::wstring &path)
 {
     Shortcut shortcut;
     HRESULT initialised = CoInitialize(nullptr);
     IShellLinkA *link = nullptr;
     IPersistFile *file = nullptr;
-    WCHAR wide[MAX_PATH];
     if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                          reinterpret_cast<void **>(&link)) == S_OK &&
         link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file)) == S_OK &&
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) &&
-        file->Load(wide, STGM_READ) == S_OK) {
+        file->Load(path.c_str(), STGM_READ) == S_OK) {
         shortcut.loaded = true;
         shortcut.target = written(
             [&](char *text, int size) { link->GetPath(text, size, nullptr, SLGP_RAWPATH); });
@@ -137,6 +135,14 @@ Shortcut read_shortcut(const std::string &path)
     if (SUCCEEDED(initialised))
         CoUninitialize();
     return shortcut;
+}
+
+Shortcut read_shortcut(const std::string &path)
+{
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        return Shortcut();
+    return read_shortcut(std::wstring(wide));
 }
 
 std::string file_contents(const std::string &path)

@@ -106,6 +106,8 @@ struct Shortcut {
 // it: it enters COM for the call and leaves it again, and a thread already
 // in an apartment, of either kind, stays in it.
 Shortcut read_shortcut(const std::string &path);
+// The same for a path in UTF-16, which may hold letters outside the ANSI code page.
+Shortcut read_shortcut(const std::wstring &path);
 
 // A file's bytes, or "<missing>" when it cannot be opened.
 std::string file_contents(const std::string &path);
