@@ -36,6 +36,7 @@ add_library(setup_services STATIC
     services/payload.cpp
     services/shortcuts.cpp
     services/wide_paths.cpp
+    services/wide_files.cpp
     services/protected_folder.cpp)
 target_include_directories(setup_services PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 

@@ -15,9 +15,10 @@
 // LocalFree.
 PSECURITY_DESCRIPTOR build_protected_descriptor(void);
 
-// The Windows folder's Temp folder, with its trailing backslash: where a
-// raised program makes such folders.
-bool get_windows_temporary_folder(char *folder, DWORD size);
+// The Windows folder's Temp folder, with its trailing backslash (size
+// characters, in UTF-16: services/wide_paths.h): where a raised program makes
+// such folders.
+bool get_windows_temporary_folder(WCHAR *folder, DWORD size);
 
 enum NewFolder {
     NEW_FOLDER_MADE,
@@ -28,4 +29,4 @@ enum NewFolder {
 // Creates folder, which must not exist yet, with the protected access list,
 // and checks that what stands there afterwards is a plain folder, not a
 // reparse point leading elsewhere.
-NewFolder create_protected_folder(const char *folder);
+NewFolder create_protected_folder(const WCHAR *folder);

@@ -21,8 +21,18 @@ bool widen_text(const char *text, WCHAR *wide, size_t size)
 bool narrow_path(const WCHAR *wide, char *path, size_t size)
 {
     BOOL used_default = FALSE;
-    return WideCharToMultiByte(CP_ACP, 0, wide, -1, path, (int)size, NULL, &used_default) != 0 &&
-           !used_default;
+    WCHAR read_back[WIDE_PATH_SIZE];
+    // A letter the code page lacks may also come out as a look-alike ("Ａ" as
+    // "A") without the default character, and then names another file:
+    // only a path that reads back as itself is handed on. (The flag that
+    // refuses look-alikes, WC_NO_BEST_FIT_CHARS, is unknown to Windows 95.)
+    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, (int)size, NULL, &used_default) == 0 ||
+        used_default || !widen_text(path, read_back, WIDE_PATH_SIZE))
+        return false;
+    for (size_t i = 0; wide[i] || read_back[i]; i++)
+        if (wide[i] != read_back[i])
+            return false;
+    return true;
 }
 
 bool join_wide_path(WCHAR *dest, size_t size, const WCHAR *folder, const char *name)
@@ -39,6 +49,56 @@ bool join_wide_path(WCHAR *dest, size_t size, const WCHAR *folder, const char *n
     if (separator)
         dest[length++] = L'\\';
     return widen_text(name, dest + length, size - length);
+}
+
+const WCHAR *wide_path_name(const WCHAR *path)
+{
+    const WCHAR *name = path;
+    for (const WCHAR *p = path; *p; p++)
+        if (*p == L'\\')
+            name = p + 1;
+    return name;
+}
+
+bool wide_path_folder(WCHAR *dest, size_t size, const WCHAR *path)
+{
+    const WCHAR *name = wide_path_name(path);
+    if (name == path)
+        return false;
+    size_t length = (size_t)(name - path) - 1;
+    // "C:\Brimwave.exe": the root keeps its backslash; "C:" alone would name
+    // the drive's current folder.
+    if (length == 2 && path[1] == L':')
+        length = 3;
+    if (length == 0 || length >= size)
+        return false;
+    for (size_t i = 0; i < length; i++)
+        dest[i] = path[i];
+    dest[length] = 0;
+    return true;
+}
+
+static bool append_wide(WCHAR **cursor, WCHAR *end, const WCHAR *text)
+{
+    for (; *text; text++) {
+        if (*cursor + 1 >= end)
+            return false;
+        *(*cursor)++ = *text;
+    }
+    **cursor = 0;
+    return true;
+}
+
+bool build_wide_command(WCHAR *dest, size_t size, const WCHAR *program, const char *arguments)
+{
+    for (const WCHAR *p = program; *p; p++)
+        if (*p == L'"')
+            return false;
+    WCHAR *cursor = dest;
+    WCHAR *end = dest + size;
+    return size > 0 && append_wide(&cursor, end, L"\"") && append_wide(&cursor, end, program) &&
+           append_wide(&cursor, end, L"\" ") &&
+           widen_text(arguments, cursor, (size_t)(end - cursor));
 }
 
 bool get_shell_folder_wide(int folder_id, WCHAR *folder)
@@ -62,14 +122,6 @@ bool get_shell_folder_wide(int folder_id, WCHAR *folder)
 
 typedef DWORD(WINAPI *AttributesWProc)(LPCWSTR);
 typedef BOOL(WINAPI *DeleteFileWProc)(LPCWSTR);
-
-// Looked up: Windows 95's KERNEL32 may lack a W call, and a program that
-// imports one it lacks does not start there at all.
-template <typename Proc> static Proc wide_call(const char *name)
-{
-    return has_wide_paths() ? find_entry_point<Proc>(GetModuleHandleA("KERNEL32.DLL"), name)
-                            : NULL;
-}
 
 DWORD get_file_attributes_wide(const WCHAR *path)
 {

@@ -4,9 +4,14 @@
 // calls answer with question marks, a path that does not exist. On the NT
 // family these helpers use the calls that end in W; on Windows 9x, whose
 // paths are all ANSI, the A calls, their answers widened.
+//
+// The file and process calls that only Brimwave.exe's uninstaller makes are
+// in wide_files.cpp: an import stays in a program once its object file is
+// linked, and SETUP.EXE imports only what it calls.
 #pragma once
 #include <windows.h>
 #include <stddef.h>
+#include "services/dll_search.h"
 
 // Room for a path of the system's: MAX_PATH characters with the zero.
 enum { WIDE_PATH_SIZE = MAX_PATH };
@@ -14,16 +19,49 @@ enum { WIDE_PATH_SIZE = MAX_PATH };
 // The NT family, where the W calls work.
 bool has_wide_paths(void);
 
+// KERNEL32's W entry point name on the NT family, else NULL. Looked up:
+// Windows 95's KERNEL32 may lack a W call, and a program that imports one it
+// lacks does not start there at all.
+template <typename Proc> Proc wide_call(const char *name)
+{
+    return has_wide_paths() ? find_entry_point<Proc>(GetModuleHandleA("KERNEL32.DLL"), name)
+                            : NULL;
+}
+
 // text in the ANSI code page into wide (size characters); false when it
 // does not fit.
 bool widen_text(const char *text, WCHAR *wide, size_t size);
 
-// wide into the ANSI code page (size bytes): false when it does not fit, or
-// when a character has no ANSI form and would come out as a question mark.
+// wide (at most WIDE_PATH_SIZE characters with its zero) into the ANSI code
+// page (size bytes): false when it does not fit, or when a character has no
+// ANSI form and would come out as a question mark or a look-alike.
 bool narrow_path(const WCHAR *wide, char *path, size_t size);
 
 // folder, a backslash unless folder ends with one, then name (ANSI).
 bool join_wide_path(WCHAR *dest, size_t size, const WCHAR *folder, const char *name);
+
+// The part of path after its last backslash (all of it without one).
+const WCHAR *wide_path_name(const WCHAR *path);
+
+// The folder of path, without a trailing backslash unless it is a drive's
+// root; false when path has no backslash or the folder does not fit.
+bool wide_path_folder(WCHAR *dest, size_t size, const WCHAR *path);
+
+// "<program>" and arguments (ANSI) into dest, size characters: a command
+// line for start_process_wide. False when it does not fit or program holds
+// a double quote.
+bool build_wide_command(WCHAR *dest, size_t size, const WCHAR *program, const char *arguments);
+
+// Whether a and b name one folder: compared in their full, long forms,
+// ASCII letters in any case and one trailing backslash ignored, every other
+// character exactly (as is_same_path does in ANSI).
+bool is_same_wide_folder(const WCHAR *a, const WCHAR *b);
+
+// The running program's file, and the temporary folder with its trailing
+// backslash (size characters each); false when the system gives none or it
+// does not fit.
+bool get_module_path_wide(WCHAR *path, DWORD size);
+bool get_temporary_folder_wide(WCHAR *folder, DWORD size);
 
 // The path of the shell folder folder_id (a CSIDL number) into folder
 // (WIDE_PATH_SIZE characters). SHGetPathFromIDListW is looked up: the
@@ -32,5 +70,19 @@ bool get_shell_folder_wide(int folder_id, WCHAR *folder);
 
 // The file calls on such paths: the W call on the NT family, the A call on
 // the narrowed path on Windows 9x. A path that has no ANSI form there fails.
+// GetLastError tells why one failed.
 DWORD get_file_attributes_wide(const WCHAR *path);
 bool delete_file_wide(const WCHAR *path);
+bool create_folder_wide(const WCHAR *path, SECURITY_ATTRIBUTES *attributes);
+bool remove_folder_wide(const WCHAR *path);
+// Fails when to exists.
+bool copy_file_wide(const WCHAR *from, const WCHAR *to);
+// An existing file, opened with access and share (INVALID_HANDLE_VALUE when not).
+HANDLE open_file_wide(const WCHAR *path, DWORD access, DWORD share);
+// Has path deleted at the next restart, where the system offers it (see
+// delete_at_restart in services/files.h).
+bool delete_at_restart_wide(const WCHAR *path);
+// Starts program with command_line (build_wide_command), inheriting the
+// inheritable handles, in working_folder; the caller closes what started holds.
+bool start_process_wide(const WCHAR *program, WCHAR *command_line, const WCHAR *working_folder,
+                        PROCESS_INFORMATION *started);

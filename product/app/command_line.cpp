@@ -99,25 +99,40 @@ bool has_switch(const char *command_line, const char *name)
     return false;
 }
 
+bool build_finish_arguments(char *dest, size_t size, uint32_t process_id, const char *folder)
+{
+    if (size == 0)
+        return false;
+    dest[0] = 0;
+    if (!*folder || holds_quote(folder))
+        return false;
+    char digits[DECIMAL_SIZE];
+    char *cursor = dest;
+    char *limit = dest + size;
+    bool fits = append_text(&cursor, limit, finish_uninstall_switch) &&
+                append_text(&cursor, limit, " ") &&
+                append_text(&cursor, limit, format_decimal(process_id, digits)) &&
+                append_text(&cursor, limit, " \"") && append_text(&cursor, limit, folder) &&
+                append_text(&cursor, limit, "\"");
+    if (!fits)
+        dest[0] = 0;
+    return fits;
+}
+
 bool build_finish_command(char *dest, size_t size, const char *program, uint32_t process_id,
                           const char *folder)
 {
     if (size == 0)
         return false;
     dest[0] = 0;
-    if (!*program || !*folder || holds_quote(program) || holds_quote(folder))
+    if (!*program || holds_quote(program))
         return false;
-    char digits[DECIMAL_SIZE];
-    const char *d = format_decimal(process_id, digits);
-
     char *cursor = dest;
     char *limit = dest + size;
     bool fits = append_text(&cursor, limit, "\"") && append_text(&cursor, limit, program) &&
                 append_text(&cursor, limit, "\" ") &&
-                append_text(&cursor, limit, finish_uninstall_switch) &&
-                append_text(&cursor, limit, " ") && append_text(&cursor, limit, d) &&
-                append_text(&cursor, limit, " \"") && append_text(&cursor, limit, folder) &&
-                append_text(&cursor, limit, "\"");
+                build_finish_arguments(cursor, static_cast<size_t>(limit - cursor), process_id,
+                                       folder);
     if (!fits)
         dest[0] = 0;
     return fits;

@@ -35,6 +35,11 @@ bool read_elevated_command(const char *command_line, uint32_t *process_id);
 bool build_finish_command(char *dest, size_t size, const char *program, uint32_t process_id,
                           const char *folder);
 
+// The same after the program name and its blank: /finish-uninstall
+// <process id> "<folder>". The uninstaller puts the copy's path, which may
+// hold letters the ANSI code page lacks, before it in UTF-16.
+bool build_finish_arguments(char *dest, size_t size, uint32_t process_id, const char *folder);
+
 // Reads back what build_finish_command wrote: true only when the arguments
 // after the program name are exactly the switch, a decimal process id that
 // fits 32 bits, and a quoted, non-empty folder that fits folder_size with its

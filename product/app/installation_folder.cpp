@@ -3,8 +3,8 @@
 #include "services/dll_search.h"
 #include "services/product.h"
 #include "services/protected_folder.h"
-#include "services/system_paths.h"
 #include "services/text.h"
+#include "services/wide_paths.h"
 #include "uninstall_rules.h"
 
 enum {
@@ -55,10 +55,9 @@ bool names_installed_program(const char *path, const char *folder)
            is_same_folder(recorded_folder, folder);
 }
 
-static HANDLE open_for_reading(const char *path)
+static HANDLE open_for_reading(const WCHAR *path)
 {
-    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    return open_file_wide(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
 // Whether the two open files, read from where they stand, hold the same bytes.
@@ -78,7 +77,7 @@ static bool read_same_bytes(HANDLE first, HANDLE second)
     return same;
 }
 
-bool holds_same_bytes(HANDLE file, const char *path)
+bool holds_same_bytes(HANDLE file, const WCHAR *path)
 {
     HANDLE other = open_for_reading(path);
     bool same = read_same_bytes(file, other);
@@ -88,7 +87,7 @@ bool holds_same_bytes(HANDLE file, const char *path)
 }
 
 // Whether the two files can be read and hold the same bytes.
-static bool hold_same_bytes(const char *first_path, const char *second_path)
+static bool hold_same_bytes(const WCHAR *first_path, const WCHAR *second_path)
 {
     HANDLE first = open_for_reading(first_path);
     bool same = holds_same_bytes(first, second_path);
@@ -99,28 +98,34 @@ static bool hold_same_bytes(const char *first_path, const char *second_path)
 
 // The two places an uninstall puts its copy's folder: the user's temporary
 // folder, and for a raised run the Windows folder's, where only
-// administrators may change it.
-static bool is_finishing_place(const char *folder)
+// administrators may change it. Both in UTF-16: the user's is named after
+// the account, in any letters.
+static bool is_finishing_place(const WCHAR *folder)
 {
-    char temporary_folder[MAX_PATH];
-    return (get_temporary_folder(temporary_folder, sizeof temporary_folder) &&
-            is_same_folder(folder, temporary_folder)) ||
-           (get_windows_temporary_folder(temporary_folder, sizeof temporary_folder) &&
-            is_same_folder(folder, temporary_folder));
+    WCHAR temporary_folder[WIDE_PATH_SIZE];
+    return (get_temporary_folder_wide(temporary_folder, WIDE_PATH_SIZE) &&
+            is_same_wide_folder(folder, temporary_folder)) ||
+           (get_windows_temporary_folder(temporary_folder, WIDE_PATH_SIZE) &&
+            is_same_wide_folder(folder, temporary_folder));
 }
 
 bool is_own_finishing_copy(const char *folder)
 {
-    char own_path[MAX_PATH];
-    char own_folder[MAX_PATH];
-    char parent_folder[MAX_PATH];
-    char installed_program[MAX_PATH];
-    return get_module_path(own_path, sizeof own_path) &&
-           program_folder(own_folder, sizeof own_folder, own_path) &&
-           is_finishing_folder(own_folder) &&
-           program_folder(parent_folder, sizeof parent_folder, own_folder) &&
+    WCHAR own_path[WIDE_PATH_SIZE];
+    WCHAR own_folder[WIDE_PATH_SIZE];
+    WCHAR parent_folder[WIDE_PATH_SIZE];
+    WCHAR installation[WIDE_PATH_SIZE];
+    WCHAR installed_program[WIDE_PATH_SIZE];
+    // The copy's folder has a name of its own making, in ASCII.
+    char own_folder_name[MAX_PATH];
+    return get_module_path_wide(own_path, WIDE_PATH_SIZE) &&
+           wide_path_folder(own_folder, WIDE_PATH_SIZE, own_path) &&
+           narrow_path(wide_path_name(own_folder), own_folder_name, sizeof own_folder_name) &&
+           is_finishing_folder(own_folder_name) &&
+           wide_path_folder(parent_folder, WIDE_PATH_SIZE, own_folder) &&
            is_finishing_place(parent_folder) &&
-           join_path(installed_program, sizeof installed_program, folder, PROGRAM_FILE_NAME) &&
+           widen_text(folder, installation, WIDE_PATH_SIZE) &&
+           join_wide_path(installed_program, WIDE_PATH_SIZE, installation, PROGRAM_FILE_NAME) &&
            hold_same_bytes(own_path, installed_program);
 }
 

@@ -18,8 +18,8 @@ enum FolderState {
 FolderState folder_state(const char *folder);
 
 // Whether file, an open file read from where it stands, holds the same
-// bytes as the file at path.
-bool holds_same_bytes(HANDLE file, const char *path);
+// bytes as the file at path (in UTF-16, services/wide_paths.h).
+bool holds_same_bytes(HANDLE file, const WCHAR *path);
 
 // Only the copy that an uninstall made may finish it: it runs from a folder
 // of its own ("bwu" and a number) directly in the user's temporary folder

@@ -217,14 +217,15 @@ void remove_folder_if_empty(const char *folder)
 
 // The copy and its folder go at the next restart, the file first. Best
 // effort: that needs rights the user may lack, and what is left in the
-// temporary folder harms no one. Only the checked copy gets here.
+// temporary folder harms no one. Only the checked copy gets here. In UTF-16:
+// the user's temporary folder is named after the account.
 void schedule_own_deletion(void)
 {
-    char own_path[MAX_PATH];
-    char own_folder[MAX_PATH];
-    if (get_module_path(own_path, sizeof own_path) &&
-        program_folder(own_folder, sizeof own_folder, own_path) && delete_at_restart(own_path))
-        delete_at_restart(own_folder);
+    WCHAR own_path[WIDE_PATH_SIZE];
+    WCHAR own_folder[WIDE_PATH_SIZE];
+    if (get_module_path_wide(own_path, WIDE_PATH_SIZE) &&
+        wide_path_folder(own_folder, WIDE_PATH_SIZE, own_path) && delete_at_restart_wide(own_path))
+        delete_at_restart_wide(own_folder);
 }
 
 } // namespace

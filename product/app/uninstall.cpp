@@ -10,8 +10,8 @@
 #include "services/process.h"
 #include "services/product.h"
 #include "services/protected_folder.h"
-#include "services/system_paths.h"
 #include "services/text.h"
+#include "services/wide_paths.h"
 #include "uninstall_rules.h"
 
 namespace {
@@ -33,22 +33,39 @@ typedef BOOL(WINAPI *GetTokenInformationProc)(HANDLE, TOKEN_INFORMATION_CLASS, L
 typedef HANDLE(WINAPI *SnapshotProc)(DWORD, DWORD);
 typedef BOOL(WINAPI *ProcessWalkProc)(HANDLE, LPPROCESSENTRY32);
 
+// The program's path in UTF-16, which the copy is made from, and in ANSI,
+// as the question, the raised start and the copy's command line name it.
+WCHAR module_path_wide[WIDE_PATH_SIZE];
 char module_path[MAX_PATH];
 char installation[MAX_PATH];
 char question[QUESTION_SIZE];
 
-// The installation is the folder this program runs from; the question names it.
-bool find_installation(void)
+enum InstallationFound {
+    INSTALLATION_FOUND,
+    INSTALLATION_NAME_TOO_LONG,
+    INSTALLATION_NAME_NOT_ANSI,
+};
+
+// The installation is the folder this program runs from; the question names
+// it. Setup took the folder as typed in ANSI, and the copy compares it with
+// ANSI records: a folder without an exact ANSI form is none of setup's.
+InstallationFound find_installation(void)
 {
-    if (!get_module_path(module_path, sizeof module_path) ||
-        !program_folder(installation, sizeof installation, module_path))
-        return false;
+    if (!get_module_path_wide(module_path_wide, WIDE_PATH_SIZE))
+        return INSTALLATION_NAME_TOO_LONG;
+    if (!narrow_path(module_path_wide, module_path, sizeof module_path))
+        return WideCharToMultiByte(CP_ACP, 0, module_path_wide, -1, NULL, 0, NULL, NULL) >
+                       MAX_PATH
+                   ? INSTALLATION_NAME_TOO_LONG
+                   : INSTALLATION_NAME_NOT_ANSI;
     char *cursor = question;
     char *end = question + sizeof question;
     // The folder on a line of its own: a message box would break a long path anywhere.
-    return append_text(&cursor, end,
-                       "Remove Brimwave and all of its components?\r\n\r\nFolder: ") &&
-           append_text(&cursor, end, installation);
+    bool fits = program_folder(installation, sizeof installation, module_path) &&
+                append_text(&cursor, end,
+                            "Remove Brimwave and all of its components?\r\n\r\nFolder: ") &&
+                append_text(&cursor, end, installation);
+    return fits ? INSTALLATION_FOUND : INSTALLATION_NAME_TOO_LONG;
 }
 
 bool is_nt6_or_later(void)
@@ -144,13 +161,14 @@ int run_elevated(void)
 // Windows folder's, with an access list that keeps out every program
 // without raised rights: the user's temporary folder lets any of them swap
 // the copy or plant a DLL beside it before it runs as administrator.
-bool create_private_folder(char *folder, size_t size, bool raised)
+// Both in UTF-16: the user's temporary folder is named after the account.
+bool create_private_folder(WCHAR *folder, size_t size, bool raised)
 {
-    char temporary_folder[MAX_PATH];
+    WCHAR temporary_folder[WIDE_PATH_SIZE];
     char name[4 + DECIMAL_SIZE];
     char digits[DECIMAL_SIZE];
-    bool found = raised ? get_windows_temporary_folder(temporary_folder, sizeof temporary_folder)
-                        : get_temporary_folder(temporary_folder, sizeof temporary_folder);
+    bool found = raised ? get_windows_temporary_folder(temporary_folder, WIDE_PATH_SIZE)
+                        : get_temporary_folder_wide(temporary_folder, WIDE_PATH_SIZE);
     if (!found)
         return false;
     uint32_t seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
@@ -158,14 +176,14 @@ bool create_private_folder(char *folder, size_t size, bool raised)
         char *cursor = name;
         if (!append_text(&cursor, name + sizeof name, finishing_folder_prefix) ||
             !append_text(&cursor, name + sizeof name, format_decimal(seed + attempt, digits)) ||
-            !join_path(folder, size, temporary_folder, name))
+            !join_wide_path(folder, size, temporary_folder, name))
             return false;
         if (raised) {
             NewFolder made = create_protected_folder(folder);
             if (made != NEW_FOLDER_NAME_TAKEN)
                 return made == NEW_FOLDER_MADE;
         } else {
-            if (CreateDirectoryA(folder, NULL))
+            if (create_folder_wide(folder, NULL))
                 return true;
             if (GetLastError() != ERROR_ALREADY_EXISTS)
                 return false;
@@ -178,11 +196,10 @@ bool create_private_folder(char *folder, size_t size, bool raised)
 // refusing others the right to write or delete it, and checks meanwhile
 // that it holds this program's bytes: nothing can swap it unseen. An
 // unraised run's copy could give no one more than they have already.
-HANDLE hold_copy(const char *copy_path)
+HANDLE hold_copy(const WCHAR *copy_path)
 {
-    HANDLE copy = CreateFileA(copy_path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (copy != INVALID_HANDLE_VALUE && !holds_same_bytes(copy, module_path)) {
+    HANDLE copy = open_file_wide(copy_path, GENERIC_READ, FILE_SHARE_READ);
+    if (copy != INVALID_HANDLE_VALUE && !holds_same_bytes(copy, module_path_wide)) {
         CloseHandle(copy);
         return INVALID_HANDLE_VALUE;
     }
@@ -193,33 +210,39 @@ HANDLE hold_copy(const char *copy_path)
 // and starts it to finish the removal once the process waiting_process_id
 // has ended. The copy inherits the uninstall's mutex, the only handle made
 // inheritable, and so holds it until the removal is over.
+//
+// The copy's path comes in UTF-16 and its command line goes so; the copy
+// reads that command line in ANSI all the same (GetCommandLineA): all it
+// reads there, the switch, the process id and the installation folder, are
+// ANSI texts, and the readers skip the program name, the one part that may
+// hold letters the code page lacks.
 bool start_finishing_copy(uint32_t waiting_process_id, bool raised)
 {
-    static char copy_folder[MAX_PATH];
-    static char copy_path[MAX_PATH];
-    static char working_folder[MAX_PATH];
-    static char finish_command[FINISH_COMMAND_SIZE];
-    if (!create_private_folder(copy_folder, sizeof copy_folder, raised))
+    static WCHAR copy_folder[WIDE_PATH_SIZE];
+    static WCHAR copy_path[WIDE_PATH_SIZE];
+    static WCHAR working_folder[WIDE_PATH_SIZE];
+    static char finish_arguments[FINISH_COMMAND_SIZE];
+    static WCHAR finish_command[FINISH_COMMAND_SIZE];
+    if (!create_private_folder(copy_folder, WIDE_PATH_SIZE, raised))
         return false;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
     HANDLE held_copy = INVALID_HANDLE_VALUE;
     // The copy works in the temporary folder: a current folder inside the
     // installation, or its own, would keep that folder from being removed.
-    bool ok = join_path(copy_path, sizeof copy_path, copy_folder, PROGRAM_FILE_NAME) &&
-              CopyFileA(module_path, copy_path, TRUE) &&
+    bool ok = join_wide_path(copy_path, WIDE_PATH_SIZE, copy_folder, PROGRAM_FILE_NAME) &&
+              copy_file_wide(module_path_wide, copy_path) &&
               (!raised || (held_copy = hold_copy(copy_path)) != INVALID_HANDLE_VALUE) &&
-              build_finish_command(finish_command, sizeof finish_command, copy_path,
-                                   waiting_process_id, installation) &&
-              program_folder(working_folder, sizeof working_folder, copy_folder) &&
-              CreateProcessA(copy_path, finish_command, NULL, NULL, TRUE, 0, NULL, working_folder,
-                             &startup, &started);
+              build_finish_arguments(finish_arguments, sizeof finish_arguments,
+                                     waiting_process_id, installation) &&
+              build_wide_command(finish_command, FINISH_COMMAND_SIZE, copy_path,
+                                 finish_arguments) &&
+              wide_path_folder(working_folder, WIDE_PATH_SIZE, copy_folder) &&
+              start_process_wide(copy_path, finish_command, working_folder, &started);
     if (held_copy != INVALID_HANDLE_VALUE)
         CloseHandle(held_copy);
     if (!ok) {
-        DeleteFileA(copy_path);
-        RemoveDirectoryA(copy_folder);
+        delete_file_wide(copy_path);
+        remove_folder_wide(copy_folder);
         return false;
     }
     CloseHandle(started.hThread);
@@ -251,8 +274,17 @@ int start_uninstall(const char *command_line)
                      MB_OK | MB_ICONEXCLAMATION, NULL);
         return 1;
     }
-    if (!find_installation()) {
+    switch (find_installation()) {
+    case INSTALLATION_FOUND:
+        break;
+    case INSTALLATION_NAME_TOO_LONG:
         show_message("Brimwave cannot be removed: the name of its folder is too long.",
+                     MB_OK | MB_ICONERROR, NULL);
+        return 1;
+    case INSTALLATION_NAME_NOT_ANSI:
+        show_message("Brimwave cannot be removed: the name of its folder holds letters that "
+                     "Windows' language for non-Unicode programs lacks. Nothing has been "
+                     "changed.",
                      MB_OK | MB_ICONERROR, NULL);
         return 1;
     }

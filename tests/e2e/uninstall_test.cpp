@@ -33,7 +33,7 @@ std::string question_for(const std::string &folder)
 const int shortcut_folders[] = {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY};
 
 // The target a shortcut file holds, or "<unreadable>".
-std::string shortcut_target(const std::string &path)
+std::string shortcut_target(const std::wstring &path)
 {
     Shortcut shortcut = read_shortcut(path);
     return shortcut.loaded ? shortcut.target : "<unreadable>";
@@ -42,9 +42,9 @@ std::string shortcut_target(const std::string &path)
 // The sources of the pending renames with an empty target: the files a
 // restart deletes, as MoveFileEx(..., MOVEFILE_DELAY_UNTIL_REBOOT) records
 // them ("\??\" and the path).
-std::vector<std::string> pending_deletes()
+std::vector<std::wstring> pending_deletes()
 {
-    std::vector<std::string> deletes;
+    std::vector<std::wstring> deletes;
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, pending_key, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return deletes;
@@ -63,22 +63,23 @@ std::vector<std::string> pending_deletes()
         at += source.size() + 1;
         std::wstring target(at < data.size() ? &data[at] : L"");
         at += target.size() + 1;
-        if (target.empty()) {
-            char narrow[2 * MAX_PATH] = "";
-            WideCharToMultiByte(CP_ACP, 0, source.c_str(), -1, narrow, sizeof narrow, nullptr,
-                                nullptr);
-            deletes.push_back(narrow);
-        }
+        if (target.empty())
+            deletes.push_back(source);
     }
     return deletes;
 }
 
-bool is_pending_delete(const std::string &path)
+bool is_pending_delete(const std::wstring &path)
 {
-    for (const std::string &source : pending_deletes())
-        if (lstrcmpiA(source.c_str(), ("\\??\\" + path).c_str()) == 0)
+    for (const std::wstring &source : pending_deletes())
+        if (lstrcmpiW(source.c_str(), (L"\\??\\" + path).c_str()) == 0)
             return true;
     return false;
+}
+
+bool is_pending_delete(const std::string &path)
+{
+    return is_pending_delete(widen(path));
 }
 
 // The limited token linked to this process's full one, as a primary token:
@@ -118,15 +119,16 @@ bool is_elevated_token(HANDLE token)
 
 // Where a finishing copy's folder belongs: the Windows folder's Temp for
 // an uninstall with raised rights, the user's temporary folder otherwise.
-std::string finishing_place(bool raised)
+// In UTF-16: the user's may be named in letters outside the ANSI code page.
+std::wstring finishing_place(bool raised)
 {
-    char folder[MAX_PATH] = "";
+    WCHAR folder[MAX_PATH] = L"";
     if (!raised) {
-        GetTempPathA(MAX_PATH, folder);
+        GetTempPathW(MAX_PATH, folder);
         return folder;
     }
-    GetWindowsDirectoryA(folder, MAX_PATH);
-    return std::string(folder) + "\\Temp\\";
+    GetWindowsDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\Temp\\";
 }
 
 bool mutex_exists(const char *name)
@@ -197,7 +199,7 @@ struct FinishingCopy {
     HWND box = nullptr;
     DWORD id = 0;
     HANDLE process = nullptr;
-    std::string path;
+    std::wstring path;
 };
 
 struct BoxSearch {
@@ -227,7 +229,7 @@ protected:
         SetupRun::SetUp();
         close_product_windows();
         for (int csidl : shortcut_folders)
-            DeleteFileA(shortcut_path(csidl).c_str());
+            DeleteFileW(wide_shortcut_path(csidl).c_str());
         for (const char *folder : {"C:\\Apps", "C:\\Other"})
             remove_tree(folder);
     }
@@ -322,9 +324,9 @@ protected:
         EXPECT_NE(copy_.id, uninstaller_.id) << "the report comes from the copy";
         copy_.process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE |
                                         SYNCHRONIZE, FALSE, copy_.id);
-        char image[MAX_PATH] = "";
-        DWORD size = sizeof image;
-        if (copy_.process && QueryFullProcessImageNameA(copy_.process, 0, image, &size))
+        WCHAR image[MAX_PATH] = L"";
+        DWORD size = MAX_PATH;
+        if (copy_.process && QueryFullProcessImageNameW(copy_.process, 0, image, &size))
             copy_.path = image;
         EXPECT_FALSE(copy_.path.empty()) << "cannot name the copy's program file";
         return true;
@@ -348,7 +350,8 @@ protected:
         EXPECT_TRUE(value_exists(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion"));
         EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
         for (int csidl : shortcut_folders)
-            EXPECT_EQ(shortcut_target(shortcut_path(csidl)), folder + "\\Brimwave.exe") << csidl;
+            EXPECT_EQ(shortcut_target(wide_shortcut_path(csidl)), folder + "\\Brimwave.exe")
+                << csidl;
     }
 
     void expect_keys_and_shortcuts_gone()
@@ -356,8 +359,8 @@ protected:
         EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
         EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
         for (int csidl : shortcut_folders) {
-            EXPECT_FALSE(file_exists(shortcut_path(csidl))) << shortcut_path(csidl);
-            EXPECT_FALSE(folder_exists(shortcut_path(csidl))) << shortcut_path(csidl);
+            EXPECT_FALSE(file_exists(wide_shortcut_path(csidl))) << wide_shortcut_path(csidl);
+            EXPECT_FALSE(folder_exists(wide_shortcut_path(csidl))) << wide_shortcut_path(csidl);
         }
     }
 
@@ -380,7 +383,7 @@ protected:
     // Once the uninstaller has ended: the copy running from a folder of its
     // own in place removed everything, and holds the uninstall's mutex
     // until it ends.
-    void expect_removed_by_copy(const std::string &folder, const std::string &place)
+    void expect_removed_by_copy(const std::string &folder, const std::wstring &place)
     {
         ASSERT_TRUE(wait_for_copy());
         MessageBoxInfo report = read_message_box(copy_.box);
@@ -391,11 +394,11 @@ protected:
         expect_everything_gone(folder);
         // The copy is Brimwave.exe itself, in a folder "bwu<number>" directly
         // in place, and both are marked for deletion at the next restart.
-        const std::string copy_folder = copy_.path.substr(0, copy_.path.rfind('\\'));
-        EXPECT_EQ(lstrcmpiA(copy_folder.substr(0, copy_folder.rfind('\\') + 1).c_str(),
+        const std::wstring copy_folder = copy_.path.substr(0, copy_.path.rfind(L'\\'));
+        EXPECT_EQ(lstrcmpiW(copy_folder.substr(0, copy_folder.rfind(L'\\') + 1).c_str(),
                             place.c_str()), 0)
             << copy_.path << " is not in a folder of " << place;
-        EXPECT_EQ(copy_folder.substr(place.size(), 3), "bwu") << copy_.path;
+        EXPECT_EQ(copy_folder.substr(place.size(), 3), L"bwu") << copy_.path;
         EXPECT_TRUE(same_contents(copy_.path, PRODUCT_PROGRAM));
         EXPECT_TRUE(is_pending_delete(copy_.path)) << copy_.path;
         EXPECT_TRUE(is_pending_delete(copy_folder)) << copy_folder;
@@ -403,6 +406,27 @@ protected:
         EXPECT_TRUE(mutex_exists(UNINSTALL_MUTEX_NAME));
         EXPECT_EQ(close_copy_report(), 0u);
         EXPECT_FALSE(mutex_exists(UNINSTALL_MUTEX_NAME));
+    }
+
+    // Uninstalls the installation in folder with the registered command and
+    // the limited token. Wine's "runas" does not raise: the marked start runs
+    // with the limited token too. It asks once more, and then removes without
+    // raising again; unraised, its copy runs from the user's temporary folder.
+    void uninstall_with_limited_rights(const std::string &folder)
+    {
+        HANDLE limited = limited_token();
+        ASSERT_NE(limited, nullptr);
+        HWND question = start_uninstaller(registered_command(), limited);
+        CloseHandle(limited);
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(read_message_box(question).text, question_for(folder));
+        press_button(question, IDYES);
+        HWND again = wait_for_other_box(15000);
+        ASSERT_NE(again, nullptr) << "the marked start asked nothing";
+        EXPECT_EQ(read_message_box(again).text, question_for(folder));
+        press_button(again, IDYES);
+        EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 0u);
+        expect_removed_by_copy(folder, finishing_place(false));
     }
 
     ChildProcess uninstaller_, product_;
@@ -430,7 +454,7 @@ TEST_F(Uninstall, YesRemovesEverythingAndTheNextSetupRunsFresh)
         EXPECT_EQ(::wait_for_exit(boot, 60000), 0u);
         EXPECT_FALSE(file_exists(copy_.path)) << copy_.path;
         EXPECT_FALSE(is_pending_delete(copy_.path)) << copy_.path;
-        const std::string copy_folder = copy_.path.substr(0, copy_.path.rfind('\\'));
+        const std::wstring copy_folder = copy_.path.substr(0, copy_.path.rfind(L'\\'));
         EXPECT_FALSE(folder_exists(copy_folder)) << copy_folder;
     }
 
@@ -633,7 +657,9 @@ TEST_F(Uninstall, OnlyItsOwnCopyInATemporaryFolderFinishesTheRemoval)
     ASSERT_TRUE(CopyFileA("D:\\bladeenc.exe", "C:\\Other\\Brimwave\\Brimwave.exe", FALSE));
     // The same bytes in the Windows folder's Temp, in a folder of its own
     // that is not named as the copy's.
-    const std::string misplaced_folder = finishing_place(true) + "by-hand";
+    char windows[MAX_PATH] = "";
+    ASSERT_NE(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
+    const std::string misplaced_folder = std::string(windows) + "\\Temp\\by-hand";
     const std::string misplaced = misplaced_folder + "\\Brimwave.exe";
     CreateDirectoryA(misplaced_folder.c_str(), nullptr);
     ASSERT_TRUE(CopyFileA(PRODUCT_PROGRAM, misplaced.c_str(), FALSE));
@@ -765,24 +791,9 @@ TEST_F(Uninstall, SetupRefusesWhileTheUninstallAsks)
 TEST_F(Uninstall, WithLimitedRightsItAsksThenRaisesThemOnce)
 {
     install(apps_folder);
-    HANDLE limited = limited_token();
-    ASSERT_NE(limited, nullptr);
     CommandLineWatch watch;
-    HWND question = start_uninstaller(registered_command(), limited);
-    ASSERT_NE(question, nullptr);
-    EXPECT_EQ(read_message_box(question).text, question_for(apps_folder));
-    press_button(question, IDYES);
-    // Wine's "runas" does not raise: the marked start runs with the limited
-    // token too. It asks once more, and then removes without raising again.
-    HWND again = wait_for_other_box(15000);
-    ASSERT_NE(again, nullptr) << "the marked start asked nothing";
-    EXPECT_EQ(read_message_box(again).text, question_for(apps_folder));
-    press_button(again, IDYES);
-    EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 0u);
-    // Unraised, its copy runs from the user's temporary folder.
-    expect_removed_by_copy(apps_folder, finishing_place(false));
+    uninstall_with_limited_rights(apps_folder);
     std::vector<std::string> lines = watch.stop();
-    CloseHandle(limited);
     // One raised start, carrying the marker and the id of the process that
     // asked (a second would carry its own id), and one copy, which waits for
     // the process that asked.
@@ -863,20 +874,29 @@ TEST_F(Uninstall, DISABLED_InAFolderNamedInCodePage932)
 // Run by its own ctest entry, e2e_foreign_profile (tests/e2e/foreign_profile.sh),
 // with the user's folders under C:\users\Дмитрий, which code page 1252
 // cannot write: the ANSI calls name them C:\users\???????\...
-TEST_F(Uninstall, DISABLED_ShortcutsUnderAForeignProfile)
+TEST_F(Uninstall, DISABLED_InstallAndUninstallUnderAForeignProfile)
 {
     const std::wstring profile = L"C:\\users\\\x0414\x043c\x0438\x0442\x0440\x0438\x0439";
     WCHAR desktop[MAX_PATH] = L"";
     ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop), S_OK);
     ASSERT_TRUE(std::wstring(desktop) == profile + L"\\Desktop") << "the profile was not moved";
+    ASSERT_TRUE(finishing_place(false) == profile + L"\\Temp\\") << finishing_place(false);
     install(apps_folder); // a note that a shortcut failed would come before the final prompt
     for (int csidl : shortcut_folders) {
-        WCHAR folder[MAX_PATH] = L"";
-        ASSERT_EQ(SHGetFolderPathW(nullptr, csidl, nullptr, 0, folder), S_OK);
-        Shortcut link = read_shortcut(std::wstring(folder) + L"\\Brimwave.lnk");
+        Shortcut link = read_shortcut(wide_shortcut_path(csidl));
         ASSERT_TRUE(link.loaded) << csidl;
         EXPECT_EQ(link.target, std::string(apps_folder) + "\\Brimwave.exe");
         EXPECT_EQ(link.folder, apps_folder);
         EXPECT_EQ(link.description, "Brimwave");
     }
+    // Raised, as Wine starts every process: the copy runs from the Windows
+    // folder's Temp.
+    uninstall_completely(apps_folder);
+    CloseHandle(copy_.process);
+    copy_ = FinishingCopy();
+    // With the limited token: the copy runs from the user's temporary
+    // folder, the one named in Cyrillic letters.
+    install(apps_folder);
+    expect_installation_in_place(apps_folder);
+    uninstall_with_limited_rights(apps_folder);
 }

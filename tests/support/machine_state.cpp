@@ -97,6 +97,20 @@ std::string shortcut_path(int csidl)
     return std::string(path) + "\\" SHORTCUT_NAME;
 }
 
+std::wstring wide_shortcut_path(int csidl)
+{
+    WCHAR path[MAX_PATH] = L"<no shell folder>";
+    SHGetFolderPathW(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::wstring(path) + L"\\" + widen(SHORTCUT_NAME);
+}
+
+std::wstring widen(const std::string &text)
+{
+    WCHAR wide[2 * MAX_PATH] = L"<too long>";
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 2 * MAX_PATH);
+    return wide;
+}
+
 namespace {
 // What get(buffer, size) wrote into a buffer filled with a sentinel first:
 // a text that is not terminated within the buffer was not written.
@@ -147,7 +161,12 @@ Shortcut read_shortcut(const std::string &path)
 
 std::string file_contents(const std::string &path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    return file_contents(widen(path));
+}
+
+std::string file_contents(const std::wstring &path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
@@ -161,6 +180,11 @@ std::string file_contents(const std::string &path)
 }
 
 ::testing::AssertionResult same_contents(const std::string &path, const std::string &expected)
+{
+    return same_contents(widen(path), expected);
+}
+
+::testing::AssertionResult same_contents(const std::wstring &path, const std::string &expected)
 {
     std::string got = file_contents(path), want = file_contents(expected);
     if (want == "<missing>")
@@ -177,13 +201,23 @@ std::string file_contents(const std::string &path)
 
 bool file_exists(const std::string &path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    return file_exists(widen(path));
+}
+
+bool file_exists(const std::wstring &path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool folder_exists(const std::string &path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    return folder_exists(widen(path));
+}
+
+bool folder_exists(const std::wstring &path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -98,6 +98,11 @@ bool running_wow64();
 // The shortcut file SHORTCUT_NAME in a shell folder, created when missing.
 // The folder is asked for by path, not by item list as the setup program does.
 std::string shortcut_path(int csidl);
+// The same in UTF-16: a profile folder may be named in letters outside the
+// ANSI code page, which the ANSI calls give as question marks.
+std::wstring wide_shortcut_path(int csidl);
+// A text in the ANSI code page, in UTF-16.
+std::wstring widen(const std::string &text);
 struct Shortcut {
     bool loaded = false; // the texts are read only from a file that loaded
     std::string target, folder, description; // "<not written>" when not given back
@@ -110,11 +115,16 @@ Shortcut read_shortcut(const std::string &path);
 Shortcut read_shortcut(const std::wstring &path);
 
 // A file's bytes, or "<missing>" when it cannot be opened.
+// Each of these also takes a path in UTF-16.
 std::string file_contents(const std::string &path);
+std::string file_contents(const std::wstring &path);
 // Both files exist and hold the same bytes; the failure says how they differ.
 ::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);
+::testing::AssertionResult same_contents(const std::wstring &path, const std::string &expected);
 bool file_exists(const std::string &path);
+bool file_exists(const std::wstring &path);
 bool folder_exists(const std::string &path);
+bool folder_exists(const std::wstring &path);
 // Deletes a folder with everything in it, read-only files too.
 void remove_tree(const std::string &path);
 // The names in a folder, sorted.

@@ -1,9 +1,11 @@
-// The folder a raised uninstall makes for its finishing copy. Wine 8.0 keeps
+// The folder a raised uninstall makes for its finishing copy, and the
+// helpers for paths in UTF-16 that it is made with. Wine 8.0 keeps
 // no security descriptor on files (a folder made with this one reads back as
 // SYSTEM plus the user), so the descriptor the program builds is checked,
 // turned back into text, and then where the folder goes.
 #include <gtest/gtest.h>
 #include "services/protected_folder.h"
+#include "services/wide_paths.h"
 #include <sddl.h> // after windows.h, which it needs
 #include "tests/support/win32_test_support.h"
 
@@ -30,19 +32,62 @@ TEST(ProtectedFolder, OnlySystemAndAdministratorsAndNothingInherited)
 
 TEST(ProtectedFolder, IsMadeNewInTheWindowsFoldersTemp)
 {
-    char windows[MAX_PATH] = "";
-    ASSERT_NE(GetWindowsDirectoryA(windows, MAX_PATH), 0u);
-    char place[MAX_PATH];
-    memset(place, 'S', sizeof place);
-    ASSERT_TRUE(get_windows_temporary_folder(place, sizeof place));
-    EXPECT_EQ(lstrcmpiA(place, (std::string(windows) + "\\Temp\\").c_str()), 0) << place;
+    WCHAR windows[MAX_PATH] = L"";
+    ASSERT_NE(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    WCHAR place[MAX_PATH];
+    wmemset(place, L'S', MAX_PATH);
+    ASSERT_TRUE(get_windows_temporary_folder(place, MAX_PATH));
+    EXPECT_EQ(lstrcmpiW(place, (std::wstring(windows) + L"\\Temp\\").c_str()), 0) << place;
     EXPECT_FALSE(get_windows_temporary_folder(place, 5)) << "a folder that does not fit";
 
-    const std::string folder = std::string(windows) + "\\Temp\\protected-test";
-    remove_tree(folder);
+    const std::wstring folder = std::wstring(windows) + L"\\Temp\\protected-test";
+    RemoveDirectoryW(folder.c_str());
     EXPECT_EQ(create_protected_folder(folder.c_str()), NEW_FOLDER_MADE);
     EXPECT_TRUE(folder_exists(folder));
     // A name in use is never taken over.
     EXPECT_EQ(create_protected_folder(folder.c_str()), NEW_FOLDER_NAME_TAKEN);
-    remove_tree(folder);
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The helpers the uninstaller makes and removes its copy with, on a folder
+// named in Georgian letters, which no ANSI code page has: the ANSI calls
+// would name it with question marks.
+TEST(WidePaths, AFolderNamedOutsideTheCodePage)
+{
+    WCHAR temporary[WIDE_PATH_SIZE] = L"";
+    ASSERT_TRUE(get_temporary_folder_wide(temporary, WIDE_PATH_SIZE));
+    const std::wstring folder = std::wstring(temporary) + L"wide-\x10d0\x10d1\x10d2";
+    char narrowed[MAX_PATH];
+    EXPECT_FALSE(narrow_path(folder.c_str(), narrowed, sizeof narrowed));
+    // A look-alike (FULLWIDTH LATIN CAPITAL LETTER A comes out of code page
+    // 1252 as "A") is refused too, unless the code page has the letter itself.
+    const WCHAR look_alike[] = L"C:\\\xff21";
+    if (narrow_path(look_alike, narrowed, sizeof narrowed)) {
+        EXPECT_EQ(widen(narrowed), look_alike) << "narrowed to another name";
+    }
+    EXPECT_TRUE(narrow_path(L"C:\\Apps", narrowed, sizeof narrowed));
+    EXPECT_STREQ(narrowed, "C:\\Apps");
+
+    remove_folder_wide(folder.c_str());
+    ASSERT_TRUE(create_folder_wide(folder.c_str(), nullptr));
+    EXPECT_TRUE(folder_exists(folder));
+    WCHAR file[WIDE_PATH_SIZE], parent[WIDE_PATH_SIZE], program[WIDE_PATH_SIZE];
+    ASSERT_TRUE(join_wide_path(file, WIDE_PATH_SIZE, folder.c_str(), "Brimwave.exe"));
+    EXPECT_EQ(std::wstring(file), folder + L"\\Brimwave.exe");
+    ASSERT_TRUE(wide_path_folder(parent, WIDE_PATH_SIZE, file));
+    EXPECT_EQ(std::wstring(parent), folder);
+    EXPECT_TRUE(is_same_wide_folder((folder + L"\\").c_str(), parent));
+    EXPECT_FALSE(is_same_wide_folder((folder + L"\x10d3").c_str(), parent));
+    ASSERT_TRUE(get_module_path_wide(program, WIDE_PATH_SIZE));
+    ASSERT_TRUE(copy_file_wide(program, file));
+    EXPECT_FALSE(copy_file_wide(program, file)) << "an existing file is never replaced";
+    HANDLE copy = open_file_wide(file, GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_NE(copy, INVALID_HANDLE_VALUE);
+    EXPECT_NE(get_file_attributes_wide(file), INVALID_FILE_ATTRIBUTES);
+    CloseHandle(copy);
+    EXPECT_TRUE(file_contents(std::wstring(file)) == file_contents(std::wstring(program)));
+    EXPECT_TRUE(delete_file_wide(file));
+    EXPECT_FALSE(file_exists(std::wstring(file)));
+    EXPECT_TRUE(remove_folder_wide(folder.c_str()));
+    EXPECT_FALSE(folder_exists(folder));
 }
