@@ -40,23 +40,6 @@ bool copy_part(char *dest, size_t size, const char *start, const char *end)
     return true;
 }
 
-// The argument at or after p: [*start, *end), running to the next blank
-// outside quotes. False when only blanks are left.
-bool next_argument(const char *p, const char **start, const char **end)
-{
-    while (is_blank(*p))
-        p++;
-    if (!*p)
-        return false;
-    *start = p;
-    bool in_quotes = false;
-    for (; *p && (in_quotes || !is_blank(*p)); p++)
-        if (*p == '"')
-            in_quotes = !in_quotes;
-    *end = p;
-    return true;
-}
-
 OptionsResult read_option(const char *start, const char *end, SetupOptions *options)
 {
     const char *value;

@@ -93,6 +93,21 @@ bool is_blank(char c)
     return c == ' ' || c == '\t';
 }
 
+bool next_argument(const char *p, const char **start, const char **end)
+{
+    while (is_blank(*p))
+        p++;
+    if (!*p)
+        return false;
+    *start = p;
+    bool in_quotes = false;
+    for (; *p && (in_quotes || !is_blank(*p)); p++)
+        if (*p == '"')
+            in_quotes = !in_quotes;
+    *end = p;
+    return true;
+}
+
 const char *format_decimal(uint32_t value, char *digits)
 {
     char *first = digits + DECIMAL_SIZE - 1;

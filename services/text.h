@@ -53,6 +53,11 @@ char lower_ascii(char c);
 
 bool is_blank(char c);
 
+// The next argument of a command line at or after p: [*start, *end), running
+// to the next blank outside double quotes (an unclosed quote takes in the
+// rest of the line), its quotes kept. False when only blanks are left.
+bool next_argument(const char *p, const char **start, const char **end);
+
 // Room for any 32-bit number in decimal and its terminating zero.
 enum { DECIMAL_SIZE = 11 };
 // Writes value in decimal digits at the end of digits (DECIMAL_SIZE bytes)

@@ -20,26 +20,6 @@ bool is_same_word(const char *word, const char *end, const char *name)
     return word == end && *name == 0;
 }
 
-// Finds the next argument at or after p: [*start, *end). An argument runs to
-// the next blank outside quotes; an unclosed quote takes in the rest of the
-// line. An argument keeps its quotes here. False when only blanks are left.
-bool next_argument(const char *p, const char **start, const char **end)
-{
-    while (is_blank(*p))
-        p++;
-    if (!*p)
-        return false;
-    *start = p;
-    bool in_quotes = false;
-    while (*p && (in_quotes || !is_blank(*p))) {
-        if (*p == '"')
-            in_quotes = !in_quotes;
-        p++;
-    }
-    *end = p;
-    return true;
-}
-
 bool holds_quote(const char *text)
 {
     for (; *text; text++)
