@@ -9,14 +9,18 @@ static char upper(char c)
 bool companion_paths(const char *command_line, const char *module_path, char *folder,
                      char *program)
 {
+    // Only the program's own part: an option's text names no medium.
+    const char *start, *end;
+    if (!next_argument(command_line, &start, &end))
+        return false;
     const char *before = NULL;
     const char *p = command_line;
-    while (*p && *p != ':') {
+    while (p < end && *p != ':') {
         before = p;
         p = next_char(p);
     }
     // The drive letter is a character of one byte.
-    if (!*p || !before || before + 1 != p)
+    if (p >= end || !before || before + 1 != p)
         return false;
     char drive = *before;
 

@@ -4,8 +4,8 @@
 
 enum { COMPANION_FOLDER_SIZE = 4, COMPANION_PROGRAM_SIZE = 16 };
 
-// The drive letter is the character before the first ':' of the command
-// line. The companion is started only when setup itself runs from the root
+// The drive letter is the character before the first ':' of the program's
+// own part of the command line, never of an option. The companion is started only when setup itself runs from the root
 // of that drive (module_path), the medium's layout: from anywhere else the
 // drive's root may hold a program nobody meant to run. Gives "X:\" and
 // "X:\bladeenc.exe", or false when nothing is to be started.

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include "driver/companion.h"
 #include "driver/setup_state.h"
+#include "services/log.h"
 #include "services/payload.h"
 #include "services/process.h"
 #include "services/product.h"
@@ -25,7 +26,7 @@ static void pump_and_honour_abort(void)
     if (abort_requested) {
         discard_staged_files();
         close_progress_window();
-        ExitProcess(0);
+        end_setup(SETUP_CANCELLED);
     }
 }
 
@@ -74,13 +75,13 @@ static void put_files_in_place(void)
             IDRETRY) {
             discard_staged_files();
             close_progress_window();
-            ExitProcess(1);
+            end_setup(SETUP_FAILED);
         }
     }
     if (abort_requested) {
         undo_replacement();
         close_progress_window();
-        ExitProcess(0);
+        end_setup(SETUP_CANCELLED);
     }
     keep_replacement();
 }
@@ -97,6 +98,7 @@ static void expand_payload_files(void)
             append_text(&cursor, status + sizeof status, "Working ... ");
             append_text(&cursor, status + sizeof status, entry.name);
             update_progress_window(NULL, status, -1);
+            log_line(status);
             stage_payload_file(entry.resource_id, entry.name);
         }
         update_progress_window(NULL, NULL, i + 1);
@@ -109,25 +111,52 @@ static void expand_payload_files(void)
 static void record_installation(void)
 {
     delete_product_value("\\MonitorDevice");
-    set_product_value("\\ProgramDirectory", destination, 0, REG_SZ);
+    set_product_value(program_directory_value, destination, 0, REG_SZ);
     const unsigned char version[4] = {BUILD_VERSION & 0xFF, (BUILD_VERSION >> 8) & 0xFF,
                                       (BUILD_VERSION >> 16) & 0xFF, BUILD_VERSION >> 24};
-    set_product_value("\\ProgramVersion", version, sizeof version, REG_BINARY);
+    set_product_value(program_version_value, version, sizeof version, REG_BINARY);
 }
+
+// What Apps & features shows beyond the name, for deployments: a quiet run
+// writes them. An interactive run removes them, as they might name another
+// folder or version than its own.
+static const char *const listing_values[] = {
+    "\\QuietUninstallString", "\\DisplayVersion", "\\DisplayIcon", "\\InstallLocation",
+    "\\EstimatedSize",        "\\NoModify",       "\\NoRepair",
+};
 
 static void register_uninstall_entry(void)
 {
     static char text[UNINSTALL_COMMAND_SIZE];
+    static char quiet_command[UNINSTALL_COMMAND_SIZE + 3];
+    static char icon[UNINSTALL_COMMAND_SIZE];
 
     // A user who may not write HKEY_LOCAL_MACHINE simply gets no entry.
     char *name = text;
     if (append_text(&name, text + sizeof text, "Brimwave ") &&
         append_text(&name, text + sizeof text, version_label))
-        set_registry_value(UNINSTALL_KEY "\\DisplayName", text, 0, REG_SZ, HKEY_LOCAL_MACHINE);
+        set_uninstall_value("\\DisplayName", text, 0, REG_SZ);
 
-    if (build_uninstall_command(text, sizeof text, destination))
-        set_registry_value(UNINSTALL_KEY "\\UninstallString", text, 0, REG_SZ,
-                           HKEY_LOCAL_MACHINE);
+    for (const char *value : listing_values)
+        delete_uninstall_value(value);
+    if (!build_uninstall_command(text, sizeof text, destination))
+        return;
+    set_uninstall_value("\\UninstallString", text, 0, REG_SZ);
+
+    char *command = quiet_command;
+    bool composed = quiet_run &&
+                    append_text(&command, quiet_command + sizeof quiet_command, text) &&
+                    append_text(&command, quiet_command + sizeof quiet_command, " /S") &&
+                    join_path(icon, sizeof icon, destination, payload_files[0].name);
+    char *icon_end = icon + text_length(icon);
+    if (!composed || !append_text(&icon_end, icon + sizeof icon, ",0"))
+        return;
+    const DWORD numbers[2] = {(expanded_bytes + 1023) / 1024, 1};
+    // "v1.0" without its "v".
+    const void *data[] = {quiet_command, version_label + 1, icon, destination,
+                          &numbers[0],   &numbers[1],       &numbers[1]};
+    for (int i = 0; i < 7; i++)
+        set_uninstall_value(listing_values[i], data[i], sizeof(DWORD), i < 4 ? REG_SZ : REG_DWORD);
 }
 
 bool launch_companion_encoder(bool silent)
@@ -145,17 +174,24 @@ bool launch_companion_encoder(bool silent)
 
 void run_install_sequence(void)
 {
-    open_progress_window(NULL, 0, PAYLOAD_FILE_COUNT, &abort_requested);
+    // A quiet run shows no window: without one the progress calls do nothing.
+    if (!quiet_run)
+        open_progress_window(NULL, 0, PAYLOAD_FILE_COUNT, &abort_requested);
     update_progress_window("Installing Brimwave", "Working ... ", 0);
+    log_line("Installing Brimwave into ", destination);
     pump_and_honour_abort();
 
     create_destination_folders();
     expand_payload_files();
+    log_line("Files in place");
     record_installation();
-    launch_companion_encoder(true);
+    log_line("Encoder installer started: ", launch_companion_encoder(true) ? "yes" : "no");
     register_uninstall_entry();
-    add_shortcut(CSIDL_PROGRAMS, destination, payload_files[0].name);
-    add_shortcut(CSIDL_DESKTOPDIRECTORY, destination, payload_files[0].name);
+    int programs = all_users ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
+    int desktop = all_users ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY;
+    add_shortcut(programs, destination, payload_files[0].name);
+    add_shortcut(desktop, destination, payload_files[0].name);
+    log_line("Shortcuts added", all_users ? " for all users" : nullptr);
 
     close_progress_window();
 }

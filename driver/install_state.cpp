@@ -7,13 +7,15 @@ InstallState install_state;
 SetupMode setup_mode;
 char version_label[VERSION_LABEL_SIZE];
 char destination[DESTINATION_SIZE];
+SetupOptions options;
+bool all_users;
 
 void detect_previous_installation(InstallState *state)
 {
     DWORD size = 0;
     state->installed = false;
     state->installed_version = 0;
-    if (!query_product_value("\\ProgramDirectory", state->previous_directory,
+    if (!query_product_value(program_directory_value, state->previous_directory,
                              sizeof state->previous_directory, &size) ||
         !terminate_registry_text(state->previous_directory, sizeof state->previous_directory,
                                  size)) {
@@ -21,7 +23,7 @@ void detect_previous_installation(InstallState *state)
         return;
     }
     // Up to 4 bytes fill the version from the lowest byte; an empty value is 0.
-    if (!query_product_value("\\ProgramVersion", &state->installed_version,
+    if (!query_product_value(program_version_value, &state->installed_version,
                              sizeof state->installed_version, &size)) {
         state->installed_version = 0;
         return;

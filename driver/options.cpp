@@ -2,11 +2,7 @@
 #include "services/text.h"
 
 const char setup_options_usage[] =
-    "Setup takes these options:\r\n"
-    "/S\tinstall without asking anything\r\n"
-    "/ALLUSERS\tshortcuts for all users\r\n"
-    "/LOG=<file>\tappend a line for each step to file\r\n"
-    "/D=<folder>\tthe destination; last, the rest of the line";
+    "Setup takes these options:\r\n/S /ALLUSERS /LOG=<file> /D=<folder> (last)";
 
 namespace {
 
@@ -79,8 +75,9 @@ OptionsResult read_setup_options(const char *command_line, SetupOptions *options
     }
     options->program_end = end;
     OptionsResult result = OPTIONS_READ;
-    for (const char *p = end; result == OPTIONS_READ && next_argument(p, &start, &end);
-         p = end) {
+    // Read on past a refused option: a /S after it still asks for the
+    // refusal without a window, and a /LOG= for its line.
+    for (const char *p = end; next_argument(p, &start, &end); p = end) {
         const char *folder;
         if (starts_with(start, end, "/D=", &folder)) {
             // The rest of the line, blanks at its end dropped.
@@ -88,17 +85,20 @@ OptionsResult read_setup_options(const char *command_line, SetupOptions *options
             while (line_end > folder && is_blank(line_end[-1]))
                 line_end--;
             if (!copy_part(options->destination, sizeof options->destination, folder,
-                           line_end))
+                           line_end) &&
+                result == OPTIONS_READ)
                 result = OPTIONS_TOO_LONG;
             options->has_destination = true;
             break;
         }
-        result = read_option(start, end, options);
+        OptionsResult read = read_option(start, end, options);
+        if (result == OPTIONS_READ)
+            result = read;
     }
     if (result != OPTIONS_READ) {
-        const char *program_end = options->program_end;
-        *options = SetupOptions();
-        options->program_end = program_end;
+        options->all_users = false;
+        options->has_destination = false;
+        options->destination[0] = 0;
     }
     return result;
 }

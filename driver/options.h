@@ -31,7 +31,8 @@ enum OptionsResult {
 };
 
 // Reads command_line as GetCommandLineA gives it (the program's name first,
-// quoted or not). On anything but OPTIONS_READ, options holds no option.
+// quoted or not). On anything but OPTIONS_READ, options holds only silent and
+// the log: the refusal itself is told the way the caller asked for.
 OptionsResult read_setup_options(const char *command_line, SetupOptions *options);
 
 // The text that lists the options, for the message that refuses others.

@@ -4,6 +4,8 @@
 #include <stdint.h>
 #include "driver/destination.h"
 #include "driver/install_state_rules.h"
+#include "driver/options.h"
+#include "services/exit_codes.h"
 
 struct InstallState {
     bool installed;
@@ -11,10 +13,22 @@ struct InstallState {
     char previous_directory[DESTINATION_SIZE];
 };
 
+// The per-user records of the installation, read and written.
+inline constexpr char program_directory_value[] = "\\ProgramDirectory";
+inline constexpr char program_version_value[] = "\\ProgramVersion";
+
 extern InstallState install_state;
 extern SetupMode setup_mode;
 extern char version_label[VERSION_LABEL_SIZE];
 extern char destination[DESTINATION_SIZE];
+extern SetupOptions options;
+// /S: no window and no message; the log and the exit code tell the result.
+extern bool quiet_run;
+// The shortcuts go into the common folders of all users.
+extern bool all_users;
+
+// Logs the exit code and ends the process with it.
+[[noreturn]] void end_setup(unsigned code);
 
 // Reads the previous installation from the per-user product key.
 void detect_previous_installation(InstallState *state);

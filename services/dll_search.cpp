@@ -11,7 +11,7 @@ void restrict_dll_search(void)
 {
     // Looked up, not imported: older systems lack it and must still start.
     SetDefaultDllDirectoriesProc set_default_directories =
-        find_entry_point<SetDefaultDllDirectoriesProc>(GetModuleHandleA("KERNEL32.DLL"),
+        find_entry_point<SetDefaultDllDirectoriesProc>(GetModuleHandleA(kernel32_name),
                                                        "SetDefaultDllDirectories");
     if (set_default_directories)
         set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);

@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+// Spelt once for every lookup in the program.
+inline constexpr char kernel32_name[] = "KERNEL32.DLL";
+
 // The entry point name (or ordinal) of library as the function type Proc, or
 // NULL when the library lacks it.
 template <typename Proc> Proc find_entry_point(HMODULE library, const char *name)

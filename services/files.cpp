@@ -82,7 +82,7 @@ bool delete_at_restart(const char *path)
 {
     char full_path[MAX_PATH];
     MoveFileExProc move_file_ex =
-        find_entry_point<MoveFileExProc>(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA");
+        find_entry_point<MoveFileExProc>(GetModuleHandleA(kernel32_name), "MoveFileExA");
     return move_file_ex && get_full_path(path, full_path) &&
            move_file_ex(full_path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT);
 }

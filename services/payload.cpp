@@ -17,6 +17,7 @@ static HANDLE temporary_file;
 static DWORD bytes_written;
 static INT source, target;
 static OFSTRUCT lz_open_record;
+uint32_t expanded_bytes;
 
 // The files staged so far, and where each stands in its replacement.
 struct StagedFile {
@@ -127,6 +128,7 @@ void extract_payload_file(uint32_t resource_id, const char *target_name)
     lz_close(target);
     if (copied < 0 || (DWORD)copied != expanded_size)
         fail_expansion("ERROR: Could not write to file.");
+    expanded_bytes += expanded_size;
     DeleteFileA(temporary_file_name);
 }
 

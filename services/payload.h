@@ -9,6 +9,9 @@
 inline constexpr char temporary_file_name[] = "tempfile.tmp";
 enum { STAGED_FILE_LIMIT = 8 };
 
+// The bytes of every file expanded so far in this run.
+extern uint32_t expanded_bytes;
+
 // Returns once target_name holds the whole expanded file, as many bytes as
 // the payload's header says; every failure removes the staged files and is
 // fatal.

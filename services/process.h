@@ -8,5 +8,9 @@ extern HINSTANCE module_handle;
 // Shows text with the given style and owner; returns the button pressed.
 int show_message(const char *text, UINT style, HWND owner);
 
+// Texts more than one part of a program shows, spelt once.
+inline constexpr char insufficient_memory[] = "ERROR: Insufficient memory.";
+inline constexpr char general_failure[] = "ERROR: General Failure!";
+
 // Shows text as an error and ends the process with exit code 1.
 [[noreturn]] void fatal_error(const char *text);

@@ -92,6 +92,16 @@ bool set_registry_value(const char *path, const void *data, DWORD size, DWORD ty
     return set_value(set_area, root, "", path, data, size, type);
 }
 
+bool set_uninstall_value(const char *value_path, const void *data, DWORD size, DWORD type)
+{
+    return set_value(set_area, HKEY_LOCAL_MACHINE, UNINSTALL_KEY, value_path, data, size, type);
+}
+
+bool delete_uninstall_value(const char *value_path)
+{
+    return delete_value(delete_area, HKEY_LOCAL_MACHINE, UNINSTALL_KEY, value_path);
+}
+
 bool query_registry_value(const char *path, void *buffer, DWORD buffer_size, HKEY root,
                           DWORD *data_size)
 {
@@ -118,7 +128,7 @@ static TreeOutcome delete_tree(HKEY root, const char *key_path)
 
         char *path = (char *)GlobalAlloc(GMEM_FIXED, REGISTRY_PATH_SIZE);
         if (!path)
-            fatal_error("ERROR: Insufficient memory.");
+            fatal_error(insufficient_memory);
         HKEY key;
         LONG opened = RegOpenKeyExA(root, key_path, 0, KEY_ALL_ACCESS, &key);
         if (opened != ERROR_SUCCESS) {

@@ -13,6 +13,9 @@ bool query_product_value(const char *value_path, void *buffer, DWORD buffer_size
 bool delete_product_value(const char *value_path);
 
 bool set_registry_value(const char *path, const void *data, DWORD size, DWORD type, HKEY root);
+// Below HKEY_LOCAL_MACHINE's uninstall key of the product, as the product ones.
+bool set_uninstall_value(const char *value_path, const void *data, DWORD size, DWORD type);
+bool delete_uninstall_value(const char *value_path);
 bool query_registry_value(const char *path, void *buffer, DWORD buffer_size, HKEY root,
                           DWORD *data_size);
 bool delete_registry_value(const char *path, HKEY root);

@@ -83,7 +83,7 @@ static bool normalise_wide_path(const WCHAR *path, WCHAR *dest)
     if (length == 0 || length >= MAX_PATH)
         return false;
     LongPathAProc long_path_a =
-        find_entry_point<LongPathAProc>(GetModuleHandleA("KERNEL32.DLL"), "GetLongPathNameA");
+        find_entry_point<LongPathAProc>(GetModuleHandleA(kernel32_name), "GetLongPathNameA");
     if (long_path_a) {
         length = long_path_a(ansi_full, ansi_long, MAX_PATH);
         if (length > 0 && length < MAX_PATH)

@@ -24,7 +24,7 @@ bool has_wide_paths(void);
 // lacks does not start there at all.
 template <typename Proc> Proc wide_call(const char *name)
 {
-    return has_wide_paths() ? find_entry_point<Proc>(GetModuleHandleA("KERNEL32.DLL"), name)
+    return has_wide_paths() ? find_entry_point<Proc>(GetModuleHandleA(kernel32_name), name)
                             : NULL;
 }
 

@@ -60,6 +60,6 @@ INT_PTR show_modal_dialog(HWND parent, int template_id, DLGPROC procedure)
     INT_PTR result = DialogBoxParamA(module_handle, MAKEINTRESOURCEA(template_id), parent,
                                      shared_dialog_procedure, 0);
     if (result == -1)
-        fatal_error("ERROR: General Failure!");
+        fatal_error(general_failure);
     return result;
 }

@@ -62,7 +62,7 @@ void open_progress_window(HWND parent, uint32_t range_min, uint32_t range_max, i
     HWND window = CreateDialogParamA(module_handle, MAKEINTRESOURCEA(IDD_PROGRESS), parent,
                                      progress_dialog_procedure, 0);
     if (!window)
-        fatal_error("ERROR: General Failure!");
+        fatal_error(general_failure);
     progress_window = window;
 }
 
@@ -86,7 +86,8 @@ void update_progress_window(const char *title, const char *status, int position)
 void pump_progress_window(void)
 {
     // Filtered to the window, so messages of other windows stay queued.
-    if (PeekMessageA(&pumped_message, progress_window, 0, 0, PM_REMOVE))
+    // Without the window (a quiet run) no message of another is taken.
+    if (progress_window && PeekMessageA(&pumped_message, progress_window, 0, 0, PM_REMOVE))
         IsDialogMessageA(progress_window, &pumped_message);
 }
 

@@ -108,14 +108,20 @@ static void init_destination_dialog(HWND dialog)
         SendDlgItemMessageA(dialog, id, BM_SETCHECK, BST_CHECKED, 0);
 }
 
+bool tell_product_is_running(void)
+{
+    if (!FindWindowA(MAIN_WINDOW_CLASS, NULL))
+        return false;
+    show_message("Installation has detected that Brimwave is currently running. Please "
+                 "close before installing.",
+                 MB_OK | MB_ICONERROR, NULL);
+    return true;
+}
+
 static void confirm_destination(HWND dialog)
 {
-    if (FindWindowA(MAIN_WINDOW_CLASS, NULL)) {
-        show_message("Installation has detected that Brimwave is currently running. Please "
-                     "close before installing.",
-                     MB_OK | MB_ICONERROR, NULL);
+    if (tell_product_is_running())
         return;
-    }
     GetDlgItemTextA(dialog, IDC_DESTINATION, destination, sizeof destination);
     EndDialog(dialog, 1);
 }

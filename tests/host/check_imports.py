@@ -22,7 +22,7 @@ EXPECTED = {
                      "GetSystemDirectoryA", "GetVersionExA", "GetWindowsDirectoryA", "GlobalAlloc",
                      "GlobalFree", "LoadLibraryExA", "LoadResource", "LockResource",
                      "MoveFileA", "MultiByteToWideChar", "OpenMutexA", "SetCurrentDirectoryA",
-                     "SetFileAttributesA", "SetLastError", "WideCharToMultiByte",
+                     "SetFileAttributesA", "SetFilePointer", "SetLastError", "WideCharToMultiByte",
                      "SizeofResource", "Sleep", "WriteFile", "lstrlenA"],
     "ole32.dll": ["CoCreateInstance", "CoInitialize", "CoTaskMemFree", "CoUninitialize"],
     "SHELL32.dll": ["SHBrowseForFolder", "SHGetPathFromIDList", "SHGetSpecialFolderLocation",

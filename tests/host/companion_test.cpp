@@ -10,6 +10,7 @@ TEST(CompanionPaths, TheDriveOfTheCommandLineWhenSetupRunsFromItsRoot)
         {"D:\\SETUP.EXE", "D:\\SETUP.EXE", "D:\\", "D:\\bladeenc.exe"},
         {"\"D:\\SETUP.EXE\"", "D:\\SETUP.EXE", "D:\\", "D:\\bladeenc.exe"},
         {"e:\\setup", "E:\\SETUP.EXE", "e:\\", "e:\\bladeenc.exe"},
+        {"D:\\SETUP.EXE /D=C:\\A", "D:\\SETUP.EXE", "D:\\", "D:\\bladeenc.exe"},
     };
     for (const Case &c : cases) {
         char folder[COMPANION_FOLDER_SIZE], program[COMPANION_PROGRAM_SIZE];
@@ -26,6 +27,7 @@ TEST(CompanionPaths, NothingIsStartedElsewhere)
         const char *why, *command_line, *module;
     } cases[] = {
         {"no colon", "SETUP.EXE", "D:\\SETUP.EXE"},
+        {"colon in an option", "SETUP.EXE /D=C:\\A", "C:\\SETUP.EXE"},
         {"colon first", ":SETUP.EXE", "D:\\SETUP.EXE"},
         {"empty command line", "", "D:\\SETUP.EXE"},
         {"run from a folder", "C:\\Downloads\\SETUP.EXE", "C:\\Downloads\\SETUP.EXE"},

@@ -38,6 +38,11 @@ TEST(FitSize, LimitsCutTheTargetAndProductsDoNotOverflow)
     ASSERT_TRUE(huge.ok);
     EXPECT_EQ(huge.width, 0xFFFFFFFEu);
     EXPECT_EQ(huge.height, 0xFFFFFFFEu);
+
+    // Full width would be taller than 32 bits can say.
+    Fit needle = fit(1, 0xFFFFFFFF, 0xFFFFFFFF, 5);
+    EXPECT_EQ(needle.width, 0u);
+    EXPECT_EQ(needle.height, 5u);
 }
 
 TEST(FitSize, APictureWithoutAreaIsRefused)

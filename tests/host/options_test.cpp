@@ -7,14 +7,15 @@ namespace {
 std::string read(const std::string &command_line)
 {
     SetupOptions options;
-    switch (read_setup_options(command_line.c_str(), &options)) {
-    case OPTIONS_UNKNOWN:
-        return "unknown";
-    case OPTIONS_TOO_LONG:
-        return "too long";
-    case OPTIONS_READ:
-        break;
-    }
+    OptionsResult result = read_setup_options(command_line.c_str(), &options);
+    // A refusal keeps only what tells how to report it.
+    std::string kept = std::string(options.silent ? " S" : "") +
+                       (options.has_log ? " LOG=" + std::string(options.log) : "") +
+                       (options.all_users || options.has_destination ? " more" : "");
+    if (result == OPTIONS_UNKNOWN)
+        return "unknown" + kept;
+    if (result == OPTIONS_TOO_LONG)
+        return "too long" + kept;
     std::string read = std::string(options.silent ? "S " : "") +
                        (options.all_users ? "ALLUSERS " : "") +
                        (options.has_log ? "LOG=" + std::string(options.log) + " " : "") +
@@ -40,12 +41,13 @@ TEST(SetupOptions, AnyOrderAnyCaseAndTheDestinationTakesTheRestOfTheLine)
         // Refused: unknown, misspelt, given twice, an empty or unclosed log name.
         {"SETUP.EXE /X", "unknown"},
         {"SETUP.EXE /Silent", "unknown"},
-        {"SETUP.EXE /S /S", "unknown"},
+        {"SETUP.EXE /S /S", "unknown S"},
+        {"SETUP.EXE /ALLUSERS /X /s /LOG=a.log /D=C:\\A", "unknown S LOG=a.log"},
         {"SETUP.EXE S", "unknown"},
         {"SETUP.EXE /LOG=", "unknown"},
         {"SETUP.EXE /LOG=\"C:\\x.log", "unknown"},
         {"SETUP.EXE /LOG=a /LOG=b", "unknown"},
-        {"SETUP.EXE /D=C:\\" + std::string(300, 'a'), "too long"},
+        {"SETUP.EXE /S /D=C:\\" + std::string(300, 'a'), "too long S"},
         {"SETUP.EXE /LOG=C:\\" + std::string(300, 'a'), "too long"},
     };
     for (const auto &c : cases)
