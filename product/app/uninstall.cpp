@@ -265,6 +265,10 @@ bool start_finishing_copy(uint32_t waiting_process_id, bool raised,
     }
     CloseHandle(started.hThread);
     *copy_process = started.hProcess;
+    // Named in ANSI; a letter the code page lacks shows as '?'.
+    static char shown[MAX_PATH];
+    if (WideCharToMultiByte(CP_ACP, 0, copy_path, -1, shown, sizeof shown, NULL, NULL))
+        log_line("Started the removal's copy: ", shown);
     return true;
 }
 
