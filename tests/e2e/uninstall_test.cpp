@@ -513,7 +513,7 @@ protected:
     // Runs the registered command with /S and a log (a name with a blank,
     // quoted), checks that no window appeared meanwhile, and gives its exit
     // code and the log's lines.
-    DWORD uninstall_quietly(std::vector<std::string> *log)
+    DWORD uninstall_quietly(std::vector<std::string> *log, HANDLE token = nullptr)
     {
         char temp[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, temp);
@@ -521,7 +521,7 @@ protected:
         DeleteFileA(log_file.c_str());
         WindowWatch watch;
         const std::string command = registered_command() + " /S /LOG=\"" + log_file + "\"";
-        if (!start_process(command, nullptr, &uninstaller_)) {
+        if (!start_process(command, nullptr, &uninstaller_, nullptr, false, token)) {
             ADD_FAILURE() << "cannot start " << command;
             return STILL_ACTIVE;
         }
@@ -1082,4 +1082,77 @@ TEST_F(Uninstall, QuietlyAProgramHeldOpenGoesAtTheNextRestartWithItsFolder)
         EXPECT_EQ(::wait_for_exit(boot, 60000), 0u);
         EXPECT_FALSE(folder_exists(folder)) << "the program went first, then its folder";
     }
+}
+
+TEST_F(Uninstall, QuietlyWithLimitedRightsItRaisesThemWithoutAsking)
+{
+    install(apps_folder);
+    HANDLE limited = limited_token();
+    ASSERT_NE(limited, nullptr);
+    CommandLineWatch watch;
+    std::vector<std::string> log;
+    EXPECT_EQ(uninstall_quietly(&log, limited), 0u);
+    CloseHandle(limited);
+    std::vector<std::string> lines = watch.stop();
+    expect_everything_gone(apps_folder);
+    EXPECT_EQ(line_starting(log, "Asking for administrator rights"), "Asking for administrator rights");
+    // The raised start is quiet too, and gets no log: only the process the
+    // caller started writes it.
+    const std::string raised = " /uninstall /elevated " + std::to_string(uninstaller_.id) + " /S";
+    std::string all;
+    for (const std::string &line : lines)
+        all += line + "\n";
+    EXPECT_NE(all.find(raised), std::string::npos) << all;
+    EXPECT_EQ(all.find("/elevated " + std::to_string(uninstaller_.id) + " /S /LOG"), std::string::npos)
+        << all;
+    EXPECT_EQ(line_starting(log, "Removing the installation in "), "<none>") << "the copy logged";
+}
+
+TEST_F(Uninstall, QuietlyItRefusesWhileSetupOrAnotherRemovalRuns)
+{
+    install(apps_folder);
+    for (const char *name : {SETUP_MUTEX_NAME, UNINSTALL_MUTEX_NAME}) {
+        SCOPED_TRACE(name);
+        HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+        ASSERT_NE(mutex, nullptr);
+        std::vector<std::string> log;
+        EXPECT_EQ(uninstall_quietly(&log), 1618u);
+        CloseHandle(mutex);
+        expect_installation_in_place(apps_folder);
+    }
+}
+
+// Windows 9x can neither rename nor delete a running program: the process
+// the caller started ends once the copy runs, and the copy waits for it,
+// then removes everything and writes the result. Wine reports Windows 95
+// for the program when asked to.
+TEST_F(Uninstall, QuietlyOnWindows9xTheCopyFinishesAndLogsTheResult)
+{
+    install(apps_folder);
+    const char app_key[] = "Software\\Wine\\AppDefaults\\Brimwave.exe";
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, app_key, "Version", REG_SZ, "win95", 6));
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string log_file = std::string(temp) + "9x.log";
+    DeleteFileA(log_file.c_str());
+    // Windows 9x has no tokens, so nothing counts as raised there; Wine's
+    // own token would, with the limited one nothing does.
+    HANDLE limited = limited_token();
+    ASSERT_NE(limited, nullptr);
+    ASSERT_TRUE(start_process(registered_command() + " /S /LOG=" + log_file, nullptr, &uninstaller_,
+                              nullptr, false, limited));
+    CloseHandle(limited);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 0u);
+    std::vector<std::string> log;
+    for (int i = 0; i < 300 && line_starting(log, "Result: ") == "<none>"; i++, Sleep(100))
+        log = log_lines(log_file);
+    delete_key_tree(HKEY_CURRENT_USER, app_key);
+    std::string all;
+    for (const std::string &line : log)
+        all += line + "\n";
+    EXPECT_EQ(line_starting(log, "The removal goes on once this process has ended."),
+              "The removal goes on once this process has ended.") << all;
+    EXPECT_EQ(log.empty() ? "<empty>" : log.back(), "Result: 0 Brimwave has been removed") << all;
+    EXPECT_EQ(line_starting(log, "Moved the running program"), "<none>") << all;
+    expect_everything_gone(apps_folder);
 }
