@@ -172,7 +172,8 @@ ProgramRemoval remove_program_file(const char *path)
     clear_file_attributes(path);
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return PROGRAM_GONE;
-    if (widen_text(path, program, WIDE_PATH_SIZE) && get_module_path_wide(own_path, WIDE_PATH_SIZE) &&
+    if (widen_text(path, program, WIDE_PATH_SIZE) &&
+        get_module_path_wide(own_path, WIDE_PATH_SIZE) &&
         wide_path_folder(own_folder, WIDE_PATH_SIZE, own_path) &&
         join_wide_path(moved, WIDE_PATH_SIZE, own_folder, moved_program_name) &&
         move_on_volume(program, moved)) {

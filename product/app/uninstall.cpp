@@ -225,13 +225,14 @@ HANDLE hold_copy(const WCHAR *copy_path)
 // the copy has to wait for the process waiting_process_id to end (Windows
 // 9x), that process's id tells it which. The copy gets this process's
 // options: it runs with this process's rights, so the log it may write is
-// one that this process could write too. The copy inherits the uninstall's mutex, the only handle made
-// inheritable, and so holds it until the removal is over.
+// one that this process could write too. The copy inherits the uninstall's
+// mutex, the only handle made inheritable, and so holds it until the
+// removal is over.
 //
 // The copy's path comes in UTF-16 and its command line goes so; the copy
 // reads that command line in ANSI all the same (GetCommandLineA): all it
-// reads there, the switch, the process id and the installation folder, are
-// ANSI texts, and the readers skip the program name, the one part that may
+// reads there, the switch, the process id, the installation folder and the
+// options, are ANSI texts, and the readers skip the program name, the one part that may
 // hold letters the code page lacks.
 bool start_finishing_copy(uint32_t waiting_process_id, bool raised,
                           const UninstallOptions &options, HANDLE *copy_process)
@@ -338,8 +339,7 @@ int start_uninstall(const char *command_line, const UninstallOptions &options)
         return result(UNINSTALL_FAILED);
     }
     UninstallRoute route = choose_uninstall_route(start);
-    // The copy waits for the process that asked, where it waits at all: a
-    // raised start ends first.
+    // On Windows 9x the copy waits for the process that asked to end.
     uint32_t asking_process_id =
         is_marked_by_parent(start) ? start.marked_id : GetCurrentProcessId();
     if (route != UNINSTALL_REMOVE) {
