@@ -5,6 +5,8 @@
 const char finish_uninstall_switch[] = "/finish-uninstall";
 const char elevated_switch[] = "/elevated";
 static const char uninstall_switch[] = UNINSTALL_SWITCH;
+static const char quiet_switch[] = "/S";
+static const char log_prefix[] = "/LOG=";
 
 namespace {
 
@@ -62,7 +64,74 @@ bool read_quoted_folder(const char *start, const char *end, char *folder, size_t
     return true;
 }
 
+// Whether the word [word, end) starts with prefix, ignoring ASCII case.
+bool starts_with_word(const char *word, const char *end, const char *prefix)
+{
+    for (; *prefix; word++, prefix++)
+        if (word == end || lower_ascii(*word) != lower_ascii(*prefix))
+            return false;
+    return true;
+}
+
+enum OptionRead { OPTION_READ, OPTION_BAD, OPTION_OTHER };
+
+// One argument [start, end) as "/S" or "/LOG=<file>". The file may be
+// quoted in whole or in part ("/LOG=\"C:\My logs\u.log\""): its quotes
+// go, its blanks stay.
+OptionRead read_option(const char *start, const char *end, UninstallOptions *options)
+{
+    if (is_same_word(start, end, quiet_switch)) {
+        options->quiet = true;
+        return OPTION_READ;
+    }
+    if (!starts_with_word(start, end, log_prefix))
+        return OPTION_OTHER;
+    size_t length = 0;
+    for (const char *p = start + sizeof log_prefix - 1; p < end; p++) {
+        if (*p == '"')
+            continue;
+        if (length + 1 >= sizeof options->log_file)
+            return OPTION_BAD;
+        options->log_file[length++] = *p;
+    }
+    options->log_file[length] = 0;
+    return length > 0 ? OPTION_READ : OPTION_BAD;
+}
+
+bool append_options(char **cursor, char *limit, const UninstallOptions *options)
+{
+    if (!options)
+        return true;
+    if (options->quiet &&
+        (!append_text(cursor, limit, " ") || !append_text(cursor, limit, quiet_switch)))
+        return false;
+    if (!options->log_file[0])
+        return true;
+    return !holds_quote(options->log_file) && append_text(cursor, limit, " ") &&
+           append_text(cursor, limit, log_prefix) && append_text(cursor, limit, "\"") &&
+           append_text(cursor, limit, options->log_file) && append_text(cursor, limit, "\"");
+}
+
 } // namespace
+
+bool read_uninstall_options(const char *command_line, UninstallOptions *options)
+{
+    options->quiet = false;
+    options->log_file[0] = 0;
+    if (!command_line)
+        return true;
+    // Read to the end even past a bad option: "/S" still counts then, so
+    // that the refusal shows no message.
+    const char *start, *end;
+    bool is_program_name = true;
+    bool readable = true;
+    for (const char *p = command_line; next_argument(p, &start, &end); p = end) {
+        if (!is_program_name && read_option(start, end, options) == OPTION_BAD)
+            readable = false;
+        is_program_name = false;
+    }
+    return readable;
+}
 
 bool has_switch(const char *command_line, const char *name)
 {
@@ -79,7 +148,8 @@ bool has_switch(const char *command_line, const char *name)
     return false;
 }
 
-bool build_finish_arguments(char *dest, size_t size, uint32_t process_id, const char *folder)
+bool build_finish_arguments(char *dest, size_t size, uint32_t process_id, const char *folder,
+                            const UninstallOptions *options)
 {
     if (size == 0)
         return false;
@@ -93,14 +163,14 @@ bool build_finish_arguments(char *dest, size_t size, uint32_t process_id, const 
                 append_text(&cursor, limit, " ") &&
                 append_text(&cursor, limit, format_decimal(process_id, digits)) &&
                 append_text(&cursor, limit, " \"") && append_text(&cursor, limit, folder) &&
-                append_text(&cursor, limit, "\"");
+                append_text(&cursor, limit, "\"") && append_options(&cursor, limit, options);
     if (!fits)
         dest[0] = 0;
     return fits;
 }
 
 bool build_finish_command(char *dest, size_t size, const char *program, uint32_t process_id,
-                          const char *folder)
+                          const char *folder, const UninstallOptions *options)
 {
     if (size == 0)
         return false;
@@ -112,14 +182,14 @@ bool build_finish_command(char *dest, size_t size, const char *program, uint32_t
     bool fits = append_text(&cursor, limit, "\"") && append_text(&cursor, limit, program) &&
                 append_text(&cursor, limit, "\" ") &&
                 build_finish_arguments(cursor, static_cast<size_t>(limit - cursor), process_id,
-                                       folder);
+                                       folder, options);
     if (!fits)
         dest[0] = 0;
     return fits;
 }
 
 bool read_finish_command(const char *command_line, uint32_t *process_id, char *folder,
-                         size_t folder_size)
+                         size_t folder_size, UninstallOptions *options)
 {
     if (!command_line)
         return false;
@@ -134,10 +204,18 @@ bool read_finish_command(const char *command_line, uint32_t *process_id, char *f
         return false;
     if (!next_argument(end, &start, &end) || !read_quoted_folder(start, end, folder, folder_size))
         return false;
-    return !next_argument(end, &start, &end);
+    if (options) {
+        options->quiet = false;
+        options->log_file[0] = 0;
+    }
+    // Then the options, when asked for, and nothing else.
+    while (next_argument(end, &start, &end))
+        if (!options || read_option(start, end, options) != OPTION_READ)
+            return false;
+    return true;
 }
 
-bool build_elevated_parameters(char *dest, size_t size, uint32_t process_id)
+bool build_elevated_parameters(char *dest, size_t size, uint32_t process_id, bool quiet)
 {
     char digits[DECIMAL_SIZE];
     char *cursor = dest;
@@ -145,7 +223,9 @@ bool build_elevated_parameters(char *dest, size_t size, uint32_t process_id)
     bool fits = size > 0 && append_text(&cursor, limit, uninstall_switch) &&
                 append_text(&cursor, limit, " ") && append_text(&cursor, limit, elevated_switch) &&
                 append_text(&cursor, limit, " ") &&
-                append_text(&cursor, limit, format_decimal(process_id, digits));
+                append_text(&cursor, limit, format_decimal(process_id, digits)) &&
+                (!quiet || (append_text(&cursor, limit, " ") &&
+                            append_text(&cursor, limit, quiet_switch)));
     if (!fits && size > 0)
         dest[0] = 0;
     return fits;
@@ -157,14 +237,15 @@ bool read_elevated_command(const char *command_line, uint32_t *process_id)
         return false;
     const char *start, *end;
     uint32_t value;
-    // The program name, then the three arguments, then nothing; the id is
-    // handed out only then.
+    // The program name, then the three arguments, then at most "/S"; the id
+    // is handed out only then.
     bool complete = next_argument(command_line, &start, &end) &&
                     next_argument(end, &start, &end) &&
                     is_same_word(start, end, uninstall_switch) &&
                     next_argument(end, &start, &end) && is_same_word(start, end, elevated_switch) &&
-                    next_argument(end, &start, &end) && read_process_id(start, end, &value) &&
-                    !next_argument(end, &start, &end);
+                    next_argument(end, &start, &end) && read_process_id(start, end, &value);
+    if (complete && next_argument(end, &start, &end))
+        complete = is_same_word(start, end, quiet_switch) && !next_argument(end, &start, &end);
     if (complete)
         *process_id = value;
     return complete;

@@ -129,7 +129,7 @@ bool is_own_finishing_copy(const char *folder)
            hold_same_bytes(own_path, installed_program);
 }
 
-FolderState folder_state(const char *folder)
+FolderState folder_state(const char *folder, const char *also_pending)
 {
     DWORD attributes = GetFileAttributesA(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -150,7 +150,9 @@ FolderState folder_state(const char *folder)
         if (is_dot)
             continue;
         // What is left under those names is deleted at the next restart.
-        if (!is_staged_name(name))
+        bool pending = is_staged_name(name) ||
+                       (also_pending && lstrcmpiA(name, also_pending) == 0);
+        if (!pending)
             state = FOLDER_HOLDS_FILES;
         else if (state == FOLDER_EMPTY)
             state = FOLDER_PENDING;

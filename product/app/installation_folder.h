@@ -15,7 +15,9 @@ enum FolderState {
     FOLDER_PENDING, // only files deleted at the next restart are left
     FOLDER_HOLDS_FILES,
 };
-FolderState folder_state(const char *folder);
+// A file named also_pending (when given) counts as deleted at the next
+// restart too.
+FolderState folder_state(const char *folder, const char *also_pending = NULL);
 
 // Whether file, an open file read from where it stands, holds the same
 // bytes as the file at path (in UTF-16, services/wide_paths.h).

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include "command_line.h"
 #include "main_window.h"
+#include "messages.h"
+#include "services/log.h"
 #include "services/dll_search.h"
 #include "services/process.h"
 #include "services/product.h"
@@ -9,6 +11,17 @@
 #include "uninstall.h"
 
 static char finish_folder[MAX_PATH];
+static UninstallOptions options;
+static const char incomplete_text[] = "Brimwave was started with an incomplete removal command; "
+                                      "nothing has been changed.";
+
+// A quiet run shows nothing and a log takes every message, from the first.
+static void apply_options(void)
+{
+    set_quiet_messages(options.quiet);
+    if (options.log_file[0])
+        set_log_file(options.log_file);
+}
 static char start_log[MAX_PATH];
 static char start_folder[MAX_PATH];
 static char start_line[MAX_PATH + 16];
@@ -48,16 +61,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     if (has_switch(command_line, finish_uninstall_switch)) {
         uint32_t original_process_id;
         if (!read_finish_command(command_line, &original_process_id, finish_folder,
-                                 sizeof finish_folder)) {
-            show_message("Brimwave was started with an incomplete removal command; nothing "
-                         "has been changed.",
-                         MB_OK | MB_ICONERROR, NULL);
+                                 sizeof finish_folder, &options)) {
+            show_message(incomplete_text, MB_OK | MB_ICONERROR, NULL);
             return 1;
         }
+        apply_options();
         return finish_uninstall(original_process_id, finish_folder);
     }
-    if (has_switch(command_line, UNINSTALL_SWITCH))
-        return start_uninstall(command_line);
+    if (has_switch(command_line, UNINSTALL_SWITCH)) {
+        // A log that cannot be named leaves an administrator without the
+        // result: nothing is done. Quiet, the exit code alone tells.
+        bool readable = read_uninstall_options(command_line, &options);
+        set_quiet_messages(options.quiet);
+        if (!readable) {
+            show_message(incomplete_text, MB_OK | MB_ICONERROR, NULL);
+            return 1;
+        }
+        apply_options();
+        return start_uninstall(command_line, options);
+    }
     record_start_folder();
 
     if (!register_main_window_class(instance))

@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "installation_folder.h"
+#include "messages.h"
 #include "removal_report.h"
 #include "services/files.h"
+#include "services/log.h"
 #include "services/process.h"
 #include "services/product.h"
 #include "services/registry.h"
@@ -19,14 +21,39 @@
 namespace {
 
 enum {
-    // How long the copy waits for the uninstalling Brimwave.exe to end.
+    // How long the copy waits for the uninstalling Brimwave.exe to end
+    // where that process does not wait for it (Windows 9x).
     ORIGINAL_EXIT_TIMEOUT_MS = 30000,
+    // A program file held open for a moment (a virus scanner) is tried again.
+    MOVE_ATTEMPTS = 10,
+    MOVE_WAIT_MS = 200,
 };
+
+typedef BOOL(WINAPI *MoveFileExWProc)(LPCWSTR, LPCWSTR, DWORD);
+
+// What the installed program file is called once moved into the copy's folder.
+const char moved_program_name[] = "Installed.exe";
+
+// Where setup puts "Brimwave.lnk": the user's folders, and after an
+// installation for all users the common ones.
+const int shortcut_folders[] = {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS,
+                                CSIDL_COMMON_DESKTOPDIRECTORY};
 
 const char product_key_name[] = "HKEY_CURRENT_USER\\" PRODUCT_KEY;
 const char uninstall_key_name[] = "HKEY_LOCAL_MACHINE\\" UNINSTALL_KEY;
 const char stranger_text[] = "Brimwave was started to finish a removal that it did not prepare. "
                              "Nothing has been changed.";
+
+// On the NT family the uninstall's first process waits for this copy, to
+// end with its result, and its image, the installed Brimwave.exe, is moved
+// out of the way (remove_program_file). Windows 9x can neither rename nor
+// delete a running image: there the first process ends once this copy has
+// started, and this copy waits for it, as the removal's only way to delete
+// the program file.
+bool first_process_waits(void)
+{
+    return has_wide_paths();
+}
 
 void wait_for_original(uint32_t process_id)
 {
@@ -69,8 +96,16 @@ bool remove_left_file(const char *folder, const char *name)
     char file_path[MAX_PATH];
     if (!join_path(file_path, sizeof file_path, folder, name))
         return true; // setup never made a name that does not fit
-    if (delete_now_or_at_restart(file_path, NULL) != FILE_KEPT)
+    switch (delete_now_or_at_restart(file_path, NULL)) {
+    case FILE_DELETED:
         return true;
+    case FILE_DELETED_AT_RESTART:
+        log_line("In use, deleted at the next restart: ", file_path);
+        note_at_restart();
+        return true;
+    case FILE_KEPT:
+        break;
+    }
     note_file_kept(file_path, GetLastError());
     return false;
 }
@@ -93,11 +128,78 @@ bool remove_staged_files(const char *folder)
     return true;
 }
 
+// A path in UTF-16 for the log, which is written in ANSI; a letter the code
+// page lacks shows as '?'.
+const char *shown_path(const WCHAR *path, char *shown, int size)
+{
+    if (!WideCharToMultiByte(CP_ACP, 0, path, -1, shown, size, NULL, NULL))
+        shown[0] = 0;
+    return shown;
+}
+
+// Moves the file from to the path to on the same volume (no copying: a
+// running image can be renamed, never copied away and deleted), trying
+// again for a moment while another program holds it open.
+bool move_on_volume(const WCHAR *from, const WCHAR *to)
+{
+    MoveFileExWProc move_file_ex = wide_call<MoveFileExWProc>("MoveFileExW");
+    if (!move_file_ex)
+        return false;
+    for (int attempt = 1;; attempt++) {
+        if (move_file_ex(from, to, 0))
+            return true;
+        DWORD error = GetLastError();
+        if (!is_in_use_error(error) || attempt == MOVE_ATTEMPTS)
+            return false;
+        Sleep(MOVE_WAIT_MS);
+    }
+}
+
+enum ProgramRemoval { PROGRAM_GONE, PROGRAM_AT_RESTART, PROGRAM_KEPT };
+
+// The installed program, path, which the uninstall's first process is
+// still running (see first_process_waits). It moves into this copy's own
+// folder and goes at the next restart with the copy; the installation is
+// then free of it. Where it cannot move (another volume, or another program
+// holds it open) it goes at the next restart from where it is.
+ProgramRemoval remove_program_file(const char *path)
+{
+    WCHAR program[WIDE_PATH_SIZE];
+    WCHAR own_path[WIDE_PATH_SIZE];
+    WCHAR own_folder[WIDE_PATH_SIZE];
+    WCHAR moved[WIDE_PATH_SIZE];
+    char shown[MAX_PATH];
+    clear_file_attributes(path);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return PROGRAM_GONE;
+    if (widen_text(path, program, WIDE_PATH_SIZE) &&
+        get_module_path_wide(own_path, WIDE_PATH_SIZE) &&
+        wide_path_folder(own_folder, WIDE_PATH_SIZE, own_path) &&
+        join_wide_path(moved, WIDE_PATH_SIZE, own_folder, moved_program_name) &&
+        move_on_volume(program, moved)) {
+        log_line("Moved the running program out of the folder: ",
+                 shown_path(moved, shown, sizeof shown));
+        // Not running after all (its process ended): it goes at once.
+        if (!delete_file_wide(moved))
+            delete_at_restart_wide(moved);
+        return PROGRAM_GONE;
+    }
+    DWORD error = GetLastError();
+    if (delete_at_restart(path)) {
+        log_line("In use, deleted at the next restart: ", path);
+        return PROGRAM_AT_RESTART;
+    }
+    SetLastError(error);
+    return PROGRAM_KEPT;
+}
+
 // The payload table's entries in reverse order: the help file, then the
 // program. Stops at the first that stays, so that the uninstall entry and the
-// program are left for another try.
-bool remove_payload_files(const char *folder)
+// program are left for another try. *program_at_restart tells whether the
+// program goes only at the next restart.
+bool remove_payload_files(const char *folder, bool *program_at_restart)
 {
+    *program_at_restart = false;
     char file_path[MAX_PATH];
     if (!remove_staged_files(folder))
         return false;
@@ -114,9 +216,22 @@ bool remove_payload_files(const char *folder)
                 return false;
             }
         } else if (entry.flags & FILE_FLAG_EXPAND) {
-            if (!delete_installed_file(file_path)) {
+            bool is_program = entry.resource_id == IDR_PAYLOAD_PROGRAM;
+            if (is_program && first_process_waits()) {
+                ProgramRemoval removal = remove_program_file(file_path);
+                if (removal == PROGRAM_KEPT) {
+                    note_file_kept(file_path, GetLastError());
+                    return false;
+                }
+                if (removal == PROGRAM_AT_RESTART) {
+                    note_at_restart();
+                    *program_at_restart = true;
+                }
+            } else if (!delete_installed_file(file_path)) {
                 note_file_kept(file_path, GetLastError());
                 return false;
+            } else {
+                log_line("Deleted ", file_path);
             }
         }
     }
@@ -145,6 +260,8 @@ void remove_shortcut(int folder_id, const char *installation)
         note_kept("The shortcut ", shown, "it starts ", target);
     else if (!delete_file_wide(shortcut_file))
         note_problem("The shortcut ", shown, " could not be deleted.");
+    else
+        log_line("Deleted the shortcut ", shown);
 }
 
 // Reads a REG_SZ value into text (MAX_PATH bytes). A value that is missing
@@ -174,6 +291,8 @@ void remove_product_key(const char *folder)
                   recorded);
     else if (!delete_registry_tree(HKEY_CURRENT_USER, PRODUCT_KEY))
         note_problem("The registry key ", product_key_name, " could not be removed.");
+    else
+        log_line("Removed the registry key ", product_key_name);
 }
 
 void remove_uninstall_entry(const char *folder)
@@ -191,13 +310,17 @@ void remove_uninstall_entry(const char *folder)
         note_kept("The registry key ", uninstall_key_name, "it uninstalls ", recorded_program);
     else if (!delete_registry_tree(HKEY_LOCAL_MACHINE, UNINSTALL_KEY))
         note_problem("The registry key ", uninstall_key_name, " could not be removed.");
+    else
+        log_line("Removed the registry key ", uninstall_key_name);
 }
 
-void remove_folder_if_empty(const char *folder)
+// program_at_restart: the program file is left to the next restart, which
+// deletes it before the folder.
+void remove_folder_if_empty(const char *folder, bool program_at_restart)
 {
     if (!is_removable_folder(folder))
         return;
-    switch (folder_state(folder)) {
+    switch (folder_state(folder, program_at_restart ? PROGRAM_FILE_NAME : NULL)) {
     case FOLDER_MISSING:
         break;
     case FOLDER_HOLDS_FILES:
@@ -206,11 +329,17 @@ void remove_folder_if_empty(const char *folder)
     case FOLDER_EMPTY:
         if (!RemoveDirectoryA(folder))
             note_problem("The folder ", folder, " could not be removed.");
+        else
+            log_line("Removed the folder ", folder);
         break;
     case FOLDER_PENDING:
         // Pending deletes are carried out in order: the files, then it.
-        if (!delete_at_restart(folder))
+        if (!delete_at_restart(folder)) {
             note_problem("The folder ", folder, " could not be removed.");
+        } else {
+            log_line("Removed at the next restart: the folder ", folder);
+            note_at_restart();
+        }
         break;
     }
 }
@@ -236,17 +365,24 @@ int finish_uninstall(uint32_t original_process_id, const char *folder)
         show_message(stranger_text, MB_OK | MB_ICONERROR, NULL);
         return 1;
     }
-    wait_for_original(original_process_id);
+    log_line("Removing the installation in ", folder);
+    if (!first_process_waits())
+        wait_for_original(original_process_id);
     char program[MAX_PATH];
+    bool program_at_restart = false;
     if (!join_path(program, sizeof program, folder, PROGRAM_FILE_NAME)) {
         note_problem("The folder ", folder, " has too long a name.");
-    } else if (remove_payload_files(folder)) {
-        remove_shortcut(CSIDL_PROGRAMS, folder);
-        remove_shortcut(CSIDL_DESKTOPDIRECTORY, folder);
+    } else if (remove_payload_files(folder, &program_at_restart)) {
+        for (int folder_id : shortcut_folders)
+            remove_shortcut(folder_id, folder);
         remove_product_key(folder);
         remove_uninstall_entry(folder);
-        remove_folder_if_empty(folder);
+        remove_folder_if_empty(folder, program_at_restart);
     }
     schedule_own_deletion();
-    return show_removal_report();
+    int result = show_removal_report();
+    // Where no process waits for this one, the log's last line is its own.
+    if (!first_process_waits())
+        log_result(result);
+    return result;
 }

@@ -1,4 +1,5 @@
 #include "removal_report.h"
+#include "uninstall_rules.h"
 #include "services/process.h"
 #include "services/text.h"
 
@@ -15,6 +16,12 @@ static char problems[REPORT_SIZE];
 static char *problems_cursor = problems;
 static char notes[REPORT_SIZE]; // what was kept on purpose, a paragraph each
 static char *notes_cursor = notes;
+static bool at_restart;
+
+void note_at_restart(void)
+{
+    at_restart = true;
+}
 
 void note_problem(const char *what, const char *name, const char *outcome)
 {
@@ -45,12 +52,12 @@ int show_removal_report(void)
     if (problems_cursor != problems) {
         append_text(&problems_cursor, problems + sizeof problems, notes);
         show_message(problems, MB_OK | MB_ICONERROR | MB_SETFOREGROUND, NULL);
-        return 1;
+        return removal_exit_code(true, at_restart);
     }
     static char success[sizeof removed_text + REPORT_SIZE];
     char *cursor = success;
     append_text(&cursor, success + sizeof success, removed_text);
     append_text(&cursor, success + sizeof success, notes);
     show_message(success, MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND, NULL);
-    return 0;
+    return removal_exit_code(false, at_restart);
 }

@@ -5,7 +5,10 @@
 #include "command_line.h"
 #include "installation_folder.h"
 #include "main_window.h"
+#include "messages.h"
 #include "services/dll_search.h"
+#include "services/exit_codes.h"
+#include "services/log.h"
 #include "services/mutexes.h"
 #include "services/process.h"
 #include "services/product.h"
@@ -19,9 +22,10 @@ namespace {
 enum {
     // The question: its fixed words and the installation folder.
     QUESTION_SIZE = MAX_PATH + 80,
-    // The copy's command line: two quoted paths, the switch and a process id.
-    FINISH_COMMAND_SIZE = 2 * MAX_PATH + 40,
-    // "/uninstall /elevated" and a process id.
+    // The copy's command line: two quoted paths, the switch, a process id,
+    // and the options: "/S" and a quoted log file.
+    FINISH_COMMAND_SIZE = 2 * MAX_PATH + 40 + LOG_FILE_SIZE + 16,
+    // "/uninstall /elevated", a process id and "/S".
     ELEVATED_PARAMETERS_SIZE = 40,
     // Names tried for the copy's folder before giving up.
     FOLDER_NAME_ATTEMPTS = 100,
@@ -127,33 +131,43 @@ bool find_parent_process(uint32_t *parent_id)
     return found;
 }
 
+// Waits for process, the next in the uninstall's chain, and closes it: its
+// exit code is the removal's result (1 when it cannot be read).
+int wait_for_result(HANDLE process)
+{
+    DWORD exit_code = UNINSTALL_FAILED;
+    if (WaitForSingleObject(process, INFINITE) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process, &exit_code))
+        exit_code = UNINSTALL_FAILED;
+    CloseHandle(process);
+    return (int)exit_code;
+}
+
 // Starts this program again with raised rights (Windows asks the user),
 // waits for it and gives its exit code. The raised start carries the marker
-// and this process's id, so it neither asks again nor loses track of it.
-int run_elevated(void)
+// and this process's id, so it neither asks again nor loses track of it, and
+// "/S" when quiet; never the log, which only this process writes.
+int run_elevated(bool quiet)
 {
     char parameters[ELEVATED_PARAMETERS_SIZE];
     SHELLEXECUTEINFOA start = {};
     start.cbSize = sizeof start;
-    start.fMask = SEE_MASK_NOCLOSEPROCESS;
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | (quiet ? SEE_MASK_FLAG_NO_UI : 0);
     start.lpVerb = "runas";
     start.lpFile = module_path;
     start.lpParameters = parameters;
-    start.nShow = SW_SHOWNORMAL;
+    start.nShow = quiet ? SW_HIDE : SW_SHOWNORMAL;
+    log_line("Asking for administrator rights");
     // Declined (ERROR_CANCELLED) or not started at all: nothing has changed.
-    if (!build_elevated_parameters(parameters, sizeof parameters, GetCurrentProcessId()) ||
+    if (!build_elevated_parameters(parameters, sizeof parameters, GetCurrentProcessId(), quiet) ||
         !ShellExecuteExA(&start)) {
         show_message("Brimwave was not removed.", MB_OK | MB_ICONINFORMATION, NULL);
         return 1;
     }
-    DWORD exit_code = 0;
-    if (start.hProcess) {
-        WaitForSingleObject(start.hProcess, INFINITE);
-        if (!GetExitCodeProcess(start.hProcess, &exit_code))
-            exit_code = 1;
-        CloseHandle(start.hProcess);
-    }
-    return (int)exit_code;
+    // Without a process to wait for, nothing tells whether anything was removed.
+    if (!start.hProcess)
+        return UNINSTALL_FAILED;
+    return wait_for_result(start.hProcess);
 }
 
 // A new folder, under a name no one else holds (creating a folder fails
@@ -207,16 +221,21 @@ HANDLE hold_copy(const WCHAR *copy_path)
 }
 
 // Copies this program into a folder of its own (see create_private_folder)
-// and starts it to finish the removal once the process waiting_process_id
-// has ended. The copy inherits the uninstall's mutex, the only handle made
-// inheritable, and so holds it until the removal is over.
+// and starts it to finish the removal; *copy_process is its process. Where
+// the copy has to wait for the process waiting_process_id to end (Windows
+// 9x), that process's id tells it which. The copy gets this process's
+// options: it runs with this process's rights, so the log it may write is
+// one that this process could write too. The copy inherits the uninstall's
+// mutex, the only handle made inheritable, and so holds it until the
+// removal is over.
 //
 // The copy's path comes in UTF-16 and its command line goes so; the copy
 // reads that command line in ANSI all the same (GetCommandLineA): all it
-// reads there, the switch, the process id and the installation folder, are
-// ANSI texts, and the readers skip the program name, the one part that may
+// reads there, the switch, the process id, the installation folder and the
+// options, are ANSI texts, and the readers skip the program name, the one part that may
 // hold letters the code page lacks.
-bool start_finishing_copy(uint32_t waiting_process_id, bool raised)
+bool start_finishing_copy(uint32_t waiting_process_id, bool raised,
+                          const UninstallOptions &options, HANDLE *copy_process)
 {
     static WCHAR copy_folder[WIDE_PATH_SIZE];
     static WCHAR copy_path[WIDE_PATH_SIZE];
@@ -233,7 +252,7 @@ bool start_finishing_copy(uint32_t waiting_process_id, bool raised)
               copy_file_wide(module_path_wide, copy_path) &&
               (!raised || (held_copy = hold_copy(copy_path)) != INVALID_HANDLE_VALUE) &&
               build_finish_arguments(finish_arguments, sizeof finish_arguments,
-                                     waiting_process_id, installation) &&
+                                     waiting_process_id, installation, &options) &&
               build_wide_command(finish_command, FINISH_COMMAND_SIZE, copy_path,
                                  finish_arguments) &&
               wide_path_folder(working_folder, WIDE_PATH_SIZE, copy_folder) &&
@@ -246,13 +265,25 @@ bool start_finishing_copy(uint32_t waiting_process_id, bool raised)
         return false;
     }
     CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    *copy_process = started.hProcess;
+    // Named in ANSI; a letter the code page lacks shows as '?'.
+    static char shown[MAX_PATH];
+    if (WideCharToMultiByte(CP_ACP, 0, copy_path, -1, shown, sizeof shown, NULL, NULL))
+        log_line("Started the removal's copy: ", shown);
     return true;
+}
+
+// The log's last line, written by the process the caller started (the
+// raised start has no log), and the exit code.
+int result(int exit_code)
+{
+    log_result(exit_code);
+    return exit_code;
 }
 
 } // namespace
 
-int start_uninstall(const char *command_line)
+int start_uninstall(const char *command_line, const UninstallOptions &options)
 {
     // Made before setup's is looked for: a setup starting at this moment
     // looks for this one after making its own, so one of the two sees the
@@ -261,18 +292,37 @@ int start_uninstall(const char *command_line)
     SECURITY_ATTRIBUTES inheritable = {};
     inheritable.nLength = sizeof inheritable;
     inheritable.bInheritHandle = TRUE;
-    CreateMutexA(&inheritable, FALSE, UNINSTALL_MUTEX_NAME);
+    HANDLE mutex = CreateMutexA(&inheritable, FALSE, UNINSTALL_MUTEX_NAME);
+    bool mutex_existed = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    log_line("Uninstall: ", command_line);
+    // This process waits until the folder is gone: it must not hold it as
+    // its current folder, as a shortcut's start would.
+    char windows_folder[MAX_PATH];
+    UINT length = GetWindowsDirectoryA(windows_folder, sizeof windows_folder);
+    if (length > 0 && length < sizeof windows_folder)
+        SetCurrentDirectoryA(windows_folder);
+    UninstallStart start = {};
+    start.nt6_or_later = is_nt6_or_later();
+    start.elevated = is_elevated();
+    start.marked = read_elevated_command(command_line, &start.marked_id);
+    start.parent_known = start.marked && find_parent_process(&start.parent_id);
+    const bool quiet = options.quiet;
     if (is_mutex_held(SETUP_MUTEX_NAME)) {
         show_message("Brimwave Setup is running. Finish it, then uninstall Brimwave again.",
                      MB_OK | MB_ICONEXCLAMATION, NULL);
-        return 1;
+        return result(quiet ? UNINSTALL_ANOTHER_RUNNING : UNINSTALL_FAILED);
+    }
+    // Only the raised start may find the mutex made already: its parent's.
+    if (quiet && mutex_existed && !is_marked_by_parent(start)) {
+        log_line("Another removal of Brimwave is running; nothing has been changed.");
+        return result(UNINSTALL_ANOTHER_RUNNING);
     }
     // In this mode Brimwave makes no window of its own: any window of the
     // class belongs to a Brimwave that is running.
     if (FindWindowA(MAIN_WINDOW_CLASS, NULL)) {
         show_message("Brimwave is running. Close Brimwave, then uninstall it again.",
                      MB_OK | MB_ICONEXCLAMATION, NULL);
-        return 1;
+        return result(UNINSTALL_FAILED);
     }
     switch (find_installation()) {
     case INSTALLATION_FOUND:
@@ -280,33 +330,41 @@ int start_uninstall(const char *command_line)
     case INSTALLATION_NAME_TOO_LONG:
         show_message("Brimwave cannot be removed: the name of its folder is too long.",
                      MB_OK | MB_ICONERROR, NULL);
-        return 1;
+        return result(UNINSTALL_FAILED);
     case INSTALLATION_NAME_NOT_ANSI:
         show_message("Brimwave cannot be removed: the name of its folder holds letters that "
                      "Windows' language for non-Unicode programs lacks. Nothing has been "
                      "changed.",
                      MB_OK | MB_ICONERROR, NULL);
-        return 1;
+        return result(UNINSTALL_FAILED);
     }
-    UninstallStart start = {};
-    start.nt6_or_later = is_nt6_or_later();
-    start.elevated = is_elevated();
-    start.marked = read_elevated_command(command_line, &start.marked_id);
-    start.parent_known = start.marked && find_parent_process(&start.parent_id);
     UninstallRoute route = choose_uninstall_route(start);
-    // The copy waits for the process that asked: a raised start ends first.
+    // On Windows 9x the copy waits for the process that asked to end.
     uint32_t asking_process_id =
         is_marked_by_parent(start) ? start.marked_id : GetCurrentProcessId();
-    if (route != UNINSTALL_REMOVE &&
-        show_message(question, MB_YESNO | MB_ICONQUESTION, NULL) != IDYES)
-        return 0;
+    if (route != UNINSTALL_REMOVE) {
+        if (quiet) {
+            log_line("Removing without asking: ", installation);
+        } else if (show_message(question, MB_YESNO | MB_ICONQUESTION, NULL) != IDYES) {
+            log_line("Answered No: nothing has been changed.");
+            return result(UNINSTALL_DECLINED);
+        }
+    }
     if (route == UNINSTALL_ASK_AND_ELEVATE)
-        return run_elevated();
-    if (!start_finishing_copy(asking_process_id, start.elevated)) {
+        return result(run_elevated(quiet));
+    HANDLE copy_process = NULL;
+    if (!start_finishing_copy(asking_process_id, start.elevated, options, &copy_process)) {
         show_message("Brimwave cannot be removed: it could not prepare its removal in the "
                      "temporary folder. Nothing has been changed.",
                      MB_OK | MB_ICONERROR, NULL);
-        return 1;
+        return result(UNINSTALL_FAILED);
     }
-    return 0;
+    // Windows 9x: the copy deletes this program once this process has
+    // ended, and writes the result itself.
+    if (!has_wide_paths()) {
+        CloseHandle(copy_process);
+        log_line("The removal goes on once this process has ended.");
+        return UNINSTALL_REMOVED;
+    }
+    return result(wait_for_result(copy_process));
 }

@@ -1,4 +1,5 @@
 #include "uninstall_rules.h"
+#include "services/exit_codes.h"
 #include "services/product.h"
 #include "services/text.h"
 
@@ -140,4 +141,40 @@ UninstallRoute choose_uninstall_route(const UninstallStart &start)
     // Anything else is a plain "/uninstall", a typed marker too.
     return start.nt6_or_later && !start.elevated ? UNINSTALL_ASK_AND_ELEVATE
                                                  : UNINSTALL_ASK_AND_REMOVE;
+}
+
+int removal_exit_code(bool something_kept, bool something_at_restart)
+{
+    if (something_kept)
+        return UNINSTALL_FAILED;
+    return something_at_restart ? UNINSTALL_REMOVED_AT_RESTART : UNINSTALL_REMOVED;
+}
+
+const char *uninstall_result_text(int exit_code)
+{
+    switch (exit_code) {
+    case UNINSTALL_REMOVED:
+        return "Brimwave has been removed";
+    case UNINSTALL_DECLINED:
+        return "the user answered No; nothing was removed";
+    case UNINSTALL_REMOVED_AT_RESTART:
+        return "Brimwave has been removed; some of its files go at the next restart";
+    case UNINSTALL_ANOTHER_RUNNING:
+        return "Brimwave Setup or another removal is running; nothing was changed";
+    default:
+        return "Brimwave was not removed completely, or not at all";
+    }
+}
+
+bool build_result_line(char *dest, size_t size, int exit_code)
+{
+    if (size == 0)
+        return false;
+    char digits[DECIMAL_SIZE];
+    char *cursor = dest;
+    char *limit = dest + size;
+    return append_text(&cursor, limit, "Result: ") &&
+           append_text(&cursor, limit, format_decimal(static_cast<uint32_t>(exit_code), digits)) &&
+           append_text(&cursor, limit, " ") &&
+           append_text(&cursor, limit, uninstall_result_text(exit_code));
 }

@@ -62,3 +62,15 @@ bool is_finishing_folder(const char *folder);
 // Whether the uninstaller may try to remove folder once it is empty: never a
 // drive's root ("C:\", "C:") nor a network share's ("\\server\share").
 bool is_removable_folder(const char *folder);
+
+// The exit code of a removal (services/exit_codes.h): 1 when something of
+// the installation stayed, 3010 when all of it is gone but some of it only
+// at the next restart, else 0.
+int removal_exit_code(bool something_kept, bool something_at_restart);
+
+// What an exit code of the uninstaller means, for the log's last line.
+const char *uninstall_result_text(int exit_code);
+
+// The log's last line: "Result: <exit code> <what it means>". False, with
+// dest holding as much as fits, when it does not fit.
+bool build_result_line(char *dest, size_t size, int exit_code);

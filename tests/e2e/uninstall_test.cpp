@@ -222,6 +222,77 @@ BOOL CALLBACK find_brimwave_box(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+// Every visible top-level window that was not there when the watch began,
+// of any process but this one, as seen every few milliseconds.
+class WindowWatch {
+public:
+    WindowWatch()
+    {
+        EnumWindows(collect, reinterpret_cast<LPARAM>(&before_));
+        thread_ = std::thread([this] {
+            while (!stop_) {
+                std::set<HWND> now;
+                EnumWindows(collect, reinterpret_cast<LPARAM>(&now));
+                for (HWND window : now)
+                    if (!before_.count(window))
+                        seen_.insert(describe(window));
+                Sleep(10);
+            }
+        });
+    }
+    ~WindowWatch() { stop(); }
+    std::set<std::string> stop()
+    {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        return seen_;
+    }
+
+private:
+    static BOOL CALLBACK collect(HWND window, LPARAM parameter)
+    {
+        DWORD process_id = 0;
+        GetWindowThreadProcessId(window, &process_id);
+        if (IsWindowVisible(window) && process_id != GetCurrentProcessId())
+            reinterpret_cast<std::set<HWND> *>(parameter)->insert(window);
+        return TRUE;
+    }
+    static std::string describe(HWND window)
+    {
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        return std::string(name) + " \"" + window_text(window) + "\"";
+    }
+    std::set<HWND> before_;
+    std::set<std::string> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// The lines of a log file, without their CR LF.
+std::vector<std::string> log_lines(const std::string &path)
+{
+    std::vector<std::string> lines;
+    std::string text = file_contents(path);
+    for (size_t at = 0, end; at < text.size(); at = end + 2) {
+        end = text.find("\r\n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(at, end - at));
+    }
+    return lines;
+}
+
+// The first line of lines that starts with start, or "<none>".
+std::string line_starting(const std::vector<std::string> &lines, const std::string &start)
+{
+    for (const std::string &line : lines)
+        if (line.compare(0, start.size(), start) == 0)
+            return line;
+    return "<none>";
+}
+
 class Uninstall : public SetupRun {
 protected:
     void SetUp() override
@@ -294,7 +365,10 @@ protected:
         EXPECT_EQ(info.buttons, (std::vector<int>{IDYES, IDNO}));
         screenshot("uninstall-question");
         press_button(question, button);
-        EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
+        // After No it ends at once; after Yes only with the removal (close_copy_report).
+        if (button == IDNO) {
+            EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 3u);
+        }
     }
 
     // A box titled "Brimwave" of a process other than the uninstaller, or
@@ -339,6 +413,8 @@ protected:
             return STILL_ACTIVE;
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(copy_.process, &code);
+        // The process the caller started ends with the copy's result.
+        EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), code);
         return code;
     }
 
@@ -402,7 +478,13 @@ protected:
         EXPECT_TRUE(same_contents(copy_.path, PRODUCT_PROGRAM));
         EXPECT_TRUE(is_pending_delete(copy_.path)) << copy_.path;
         EXPECT_TRUE(is_pending_delete(copy_folder)) << copy_folder;
-        // The uninstaller has ended: the copy holds the mutex it inherited.
+        // The installed program, still running in the process the caller
+        // started, left the folder for the copy's, and goes at the restart.
+        const std::wstring moved = copy_folder + L"\\Installed.exe";
+        EXPECT_TRUE(same_contents(moved, PRODUCT_PROGRAM));
+        EXPECT_TRUE(is_pending_delete(moved)) << moved;
+        // That process waits for the copy, which holds the mutex it inherited.
+        EXPECT_EQ(::wait_for_exit(uninstaller_, 0), static_cast<DWORD>(STILL_ACTIVE));
         EXPECT_TRUE(mutex_exists(UNINSTALL_MUTEX_NAME));
         EXPECT_EQ(close_copy_report(), 0u);
         EXPECT_FALSE(mutex_exists(UNINSTALL_MUTEX_NAME));
@@ -425,13 +507,47 @@ protected:
         ASSERT_NE(again, nullptr) << "the marked start asked nothing";
         EXPECT_EQ(read_message_box(again).text, question_for(folder));
         press_button(again, IDYES);
-        EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 0u);
         expect_removed_by_copy(folder, finishing_place(false));
+    }
+
+    // Runs the registered command with /S and a log (a name with a blank,
+    // quoted), checks that no window appeared meanwhile, and gives its exit
+    // code and the log's lines.
+    DWORD uninstall_quietly(std::vector<std::string> *log, HANDLE token = nullptr)
+    {
+        char temp[MAX_PATH] = "";
+        GetTempPathA(MAX_PATH, temp);
+        const std::string log_file = std::string(temp) + "quiet uninstall.log";
+        DeleteFileA(log_file.c_str());
+        WindowWatch watch;
+        const std::string command = registered_command() + " /S /LOG=\"" + log_file + "\"";
+        if (!start_process(command, nullptr, &uninstaller_, nullptr, false, token)) {
+            ADD_FAILURE() << "cannot start " << command;
+            return STILL_ACTIVE;
+        }
+        DWORD code = ::wait_for_exit(uninstaller_, 60000);
+        std::set<std::string> windows = watch.stop();
+        std::string shown;
+        for (const std::string &window : windows)
+            shown += window + "\n";
+        EXPECT_TRUE(windows.empty()) << "windows shown:\n" << shown;
+        *log = log_lines(log_file);
+        std::string all;
+        for (const std::string &line : *log)
+            all += line + "\n";
+        EXPECT_EQ(line_starting(*log, "Uninstall: "), "Uninstall: " + command) << all;
+        // The result comes last, written once the removal has ended.
+        EXPECT_EQ(log->empty() ? "<empty>" : log->back(),
+                  line_starting(*log, "Result: " + std::to_string(code) + " "))
+            << all;
+        return code;
     }
 
     ChildProcess uninstaller_, product_;
     FinishingCopy copy_;
 };
+
+const int common_shortcut_folders[] = {CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY};
 } // namespace
 
 TEST_F(Uninstall, YesRemovesEverythingAndTheNextSetupRunsFresh)
@@ -784,7 +900,7 @@ TEST_F(Uninstall, SetupRefusesWhileTheUninstallAsks)
     press_button(refusal, IDOK);
     EXPECT_EQ(wait_for_exit(), 1u);
     press_button(question, IDNO);
-    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 0u);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 3u);
     expect_installation_in_place(apps_folder);
 }
 
@@ -899,4 +1015,144 @@ TEST_F(Uninstall, DISABLED_InstallAndUninstallUnderAForeignProfile)
     install(apps_folder);
     expect_installation_in_place(apps_folder);
     uninstall_with_limited_rights(apps_folder);
+}
+
+TEST_F(Uninstall, QuietlyItShowsNothingAndEndsWhenEverythingIsGone)
+{
+    install(apps_folder);
+    // As an installation for all users leaves them: the same shortcuts in
+    // the common folders.
+    for (int i = 0; i < 2; i++) {
+        const std::wstring common = wide_shortcut_path(common_shortcut_folders[i]);
+        ASSERT_TRUE(CopyFileW(wide_shortcut_path(shortcut_folders[i]).c_str(), common.c_str(), FALSE))
+            << common_shortcut_folders[i];
+    }
+    std::vector<std::string> log;
+    EXPECT_EQ(uninstall_quietly(&log), 0u);
+    // Gone by the time the caller's process ended.
+    expect_everything_gone(apps_folder);
+    for (int csidl : common_shortcut_folders)
+        EXPECT_FALSE(file_exists(wide_shortcut_path(csidl))) << csidl;
+    EXPECT_FALSE(mutex_exists(UNINSTALL_MUTEX_NAME));
+    const std::string folder = apps_folder;
+    for (const std::string &line :
+         {"Removing without asking: " + folder, "Removing the installation in " + folder,
+          "Deleted " + folder + "\\Brimwave.chm",
+          std::string("Removed the registry key HKEY_CURRENT_USER\\Software\\Brimwave"),
+          "Removed the registry key HKEY_LOCAL_MACHINE\\" + std::string(UNINSTALL_KEY),
+          "Removed the folder " + folder, std::string(removed_text),
+          std::string("Result: 0 Brimwave has been removed")})
+        EXPECT_EQ(line_starting(log, line), line);
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS,
+                      CSIDL_COMMON_DESKTOPDIRECTORY})
+        EXPECT_EQ(line_starting(log, "Deleted the shortcut " + shortcut_path(csidl)),
+                  "Deleted the shortcut " + shortcut_path(csidl));
+    // The running program went into the copy's folder, for the restart.
+    const std::string moved_line = "Moved the running program out of the folder: ";
+    const std::string moved = line_starting(log, moved_line).substr(moved_line.size() - 1);
+    ASSERT_EQ(moved.substr(0, 1), " ") << "no move logged";
+    EXPECT_TRUE(same_contents(moved.substr(1), PRODUCT_PROGRAM));
+    EXPECT_TRUE(is_pending_delete(moved.substr(1))) << moved;
+}
+
+TEST_F(Uninstall, QuietlyAProgramHeldOpenGoesAtTheNextRestartWithItsFolder)
+{
+    install(apps_folder);
+    // Held without sharing its deletion: it can neither move nor go now.
+    const std::string folder = apps_folder;
+    const std::string program = folder + "\\Brimwave.exe";
+    HANDLE held = CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::vector<std::string> log;
+    EXPECT_EQ(uninstall_quietly(&log), 3010u);
+    CloseHandle(held);
+    EXPECT_TRUE(is_pending_delete(program));
+    EXPECT_TRUE(is_pending_delete(folder));
+    EXPECT_FALSE(file_exists(folder + "\\Brimwave.chm"));
+    expect_keys_and_shortcuts_gone();
+    for (const std::string &line :
+         {"In use, deleted at the next restart: " + program,
+          "Removed at the next restart: the folder " + folder, std::string(removed_text),
+          std::string("Result: 3010 Brimwave has been removed; some of its files go at the next restart")})
+        EXPECT_EQ(line_starting(log, line), line);
+    if (running_under_wine()) {
+        ChildProcess boot;
+        ASSERT_TRUE(start_process("wineboot.exe -r", nullptr, &boot));
+        EXPECT_EQ(::wait_for_exit(boot, 60000), 0u);
+        EXPECT_FALSE(folder_exists(folder)) << "the program went first, then its folder";
+    }
+}
+
+TEST_F(Uninstall, QuietlyWithLimitedRightsItRaisesThemWithoutAsking)
+{
+    install(apps_folder);
+    HANDLE limited = limited_token();
+    ASSERT_NE(limited, nullptr);
+    CommandLineWatch watch;
+    std::vector<std::string> log;
+    EXPECT_EQ(uninstall_quietly(&log, limited), 0u);
+    CloseHandle(limited);
+    std::vector<std::string> lines = watch.stop();
+    expect_everything_gone(apps_folder);
+    EXPECT_EQ(line_starting(log, "Asking for administrator rights"), "Asking for administrator rights");
+    // The raised start is quiet too, and gets no log: only the process the
+    // caller started writes it.
+    const std::string raised = " /uninstall /elevated " + std::to_string(uninstaller_.id) + " /S";
+    std::string all;
+    for (const std::string &line : lines)
+        all += line + "\n";
+    EXPECT_NE(all.find(raised), std::string::npos) << all;
+    EXPECT_EQ(all.find("/elevated " + std::to_string(uninstaller_.id) + " /S /LOG"), std::string::npos)
+        << all;
+    EXPECT_EQ(line_starting(log, "Removing the installation in "), "<none>") << "the copy logged";
+}
+
+TEST_F(Uninstall, QuietlyItRefusesWhileSetupOrAnotherRemovalRuns)
+{
+    install(apps_folder);
+    for (const char *name : {SETUP_MUTEX_NAME, UNINSTALL_MUTEX_NAME}) {
+        SCOPED_TRACE(name);
+        HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+        ASSERT_NE(mutex, nullptr);
+        std::vector<std::string> log;
+        EXPECT_EQ(uninstall_quietly(&log), 1618u);
+        CloseHandle(mutex);
+        expect_installation_in_place(apps_folder);
+    }
+}
+
+// Windows 9x can neither rename nor delete a running program: the process
+// the caller started ends once the copy runs, and the copy waits for it,
+// then removes everything and writes the result. Wine reports Windows 95
+// for the program when asked to.
+TEST_F(Uninstall, QuietlyOnWindows9xTheCopyFinishesAndLogsTheResult)
+{
+    install(apps_folder);
+    const char app_key[] = "Software\\Wine\\AppDefaults\\Brimwave.exe";
+    ASSERT_TRUE(write_value(HKEY_CURRENT_USER, app_key, "Version", REG_SZ, "win95", 6));
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string log_file = std::string(temp) + "9x.log";
+    DeleteFileA(log_file.c_str());
+    // Windows 9x has no tokens, so nothing counts as raised there; Wine's
+    // own token would, with the limited one nothing does.
+    HANDLE limited = limited_token();
+    ASSERT_NE(limited, nullptr);
+    ASSERT_TRUE(start_process(registered_command() + " /S /LOG=" + log_file, nullptr, &uninstaller_,
+                              nullptr, false, limited));
+    CloseHandle(limited);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 0u);
+    std::vector<std::string> log;
+    for (int i = 0; i < 300 && line_starting(log, "Result: ") == "<none>"; i++, Sleep(100))
+        log = log_lines(log_file);
+    delete_key_tree(HKEY_CURRENT_USER, app_key);
+    std::string all;
+    for (const std::string &line : log)
+        all += line + "\n";
+    EXPECT_EQ(line_starting(log, "The removal goes on once this process has ended."),
+              "The removal goes on once this process has ended.") << all;
+    EXPECT_EQ(log.empty() ? "<empty>" : log.back(), "Result: 0 Brimwave has been removed") << all;
+    EXPECT_EQ(line_starting(log, "Moved the running program"), "<none>") << all;
+    expect_everything_gone(apps_folder);
 }

@@ -128,3 +128,93 @@ TEST(ElevatedCommand, IsReadBackAsWrittenAndNothingElse)
     EXPECT_FALSE(build_elevated_parameters(small, sizeof small, 1));
     EXPECT_STREQ(small, "");
 }
+
+TEST(UninstallOptions, QuietAndLogInAnyOrderAndCase)
+{
+    struct Case {
+        const char *command;
+        bool quiet;
+        const char *log;
+    };
+    const Case cases[] = {
+        {"\"C:\\B\\Brimwave.exe\" /uninstall", false, ""},
+        {"\"C:\\B\\Brimwave.exe\" /uninstall /S", true, ""},
+        {"C:\\B\\Brimwave.exe /uninstall /s /log=C:\\u.log", true, "C:\\u.log"},
+        {"B.exe /LOG=C:\\u.log /S /UNINSTALL", true, "C:\\u.log"},
+        {"B.exe /uninstall /Log=\"C:\\My logs\\u.log\" /S", true, "C:\\My logs\\u.log"},
+        {"B.exe /uninstall /LOG=\"C:\\My logs\"\\u.log", false, "C:\\My logs\\u.log"},
+        // Other arguments stay their readers' (the raised start's marker).
+        {"B.exe /uninstall /elevated 12 /S", true, ""},
+        // Neither the program name nor a quoted argument is an option, nor
+        // a longer word.
+        {"/S /uninstall \"/S\" /Sx /LOGS=x", false, ""},
+    };
+    for (const Case &c : cases) {
+        UninstallOptions options;
+        memset(&options, 'S', sizeof options);
+        ASSERT_TRUE(read_uninstall_options(c.command, &options)) << c.command;
+        EXPECT_EQ(options.quiet, c.quiet) << c.command;
+        EXPECT_STREQ(options.log_file, c.log) << c.command;
+    }
+}
+
+TEST(UninstallOptions, ALogNamingNothingOrTooLongIsRefusedQuietStillRead)
+{
+    const std::string too_long = "B.exe /uninstall /S /LOG=C:\\" + std::string(LOG_FILE_SIZE, 'a');
+    const std::string longest = "B.exe /uninstall /LOG=C:\\" + std::string(LOG_FILE_SIZE - 4, 'a');
+    for (const std::string &command : {std::string("B.exe /uninstall /LOG= /S"),
+                                       std::string("B.exe /uninstall /LOG=\"\" /S"), too_long}) {
+        UninstallOptions options;
+        EXPECT_FALSE(read_uninstall_options(command.c_str(), &options)) << command;
+        EXPECT_TRUE(options.quiet) << "the refusal stays quiet: " << command;
+    }
+    UninstallOptions options;
+    EXPECT_TRUE(read_uninstall_options(longest.c_str(), &options));
+    EXPECT_EQ(strlen(options.log_file), LOG_FILE_SIZE - 1u);
+}
+
+TEST(FinishCommand, CarriesTheOptionsToTheCopy)
+{
+    UninstallOptions options = {true, "C:\\My logs\\u.log"};
+    char command[160];
+    ASSERT_TRUE(build_finish_command(command, sizeof command, "C:\\T\\B.exe", 12, "C:\\A", &options));
+    EXPECT_STREQ(command, "\"C:\\T\\B.exe\" /finish-uninstall 12 \"C:\\A\" /S /LOG=\"C:\\My logs\\u.log\"");
+    UninstallOptions read = {false, "x"};
+    uint32_t id = 0;
+    char folder[16];
+    ASSERT_TRUE(read_finish_command(command, &id, folder, sizeof folder, &read));
+    EXPECT_TRUE(read.quiet);
+    EXPECT_STREQ(read.log_file, "C:\\My logs\\u.log");
+    EXPECT_STREQ(folder, "C:\\A");
+    // Without options to read into, nothing may follow the folder.
+    EXPECT_FALSE(read_finish_command(command, &id, folder, sizeof folder));
+    // Nothing but the two options, and none empty.
+    for (const char *other : {"B.exe /finish-uninstall 12 \"C:\\A\" /uninstall",
+                              "B.exe /finish-uninstall 12 \"C:\\A\" /S x",
+                              "B.exe /finish-uninstall 12 \"C:\\A\" /LOG="}) {
+        EXPECT_FALSE(read_finish_command(other, &id, folder, sizeof folder, &read)) << other;
+    }
+    ASSERT_TRUE(read_finish_command("B.exe /finish-uninstall 12 \"C:\\A\"", &id, folder,
+                                    sizeof folder, &read));
+    EXPECT_FALSE(read.quiet);
+    EXPECT_STREQ(read.log_file, "");
+    // A log file with a quote could not be read back.
+    UninstallOptions quoted = {false, "C:\\a\"b.log"};
+    EXPECT_FALSE(build_finish_command(command, sizeof command, "C:\\T\\B.exe", 12, "C:\\A", &quoted));
+}
+
+TEST(ElevatedCommand, AQuietRunCarriesOnlyS)
+{
+    char parameters[40];
+    ASSERT_TRUE(build_elevated_parameters(parameters, sizeof parameters, 4294967295u, true));
+    EXPECT_STREQ(parameters, "/uninstall /elevated 4294967295 /S");
+    uint32_t id = 0;
+    EXPECT_TRUE(read_elevated_command((std::string("B.exe ") + parameters).c_str(), &id));
+    EXPECT_EQ(id, 4294967295u);
+    EXPECT_TRUE(read_elevated_command("B.exe /uninstall /elevated 12 /s", &id));
+    // Never a log: the raised start must not write a file an unraised process named.
+    for (const char *other : {"B.exe /uninstall /elevated 12 /LOG=C:\\u.log",
+                              "B.exe /uninstall /elevated 12 /S /LOG=C:\\u.log",
+                              "B.exe /uninstall /elevated 12 /S /S"})
+        EXPECT_FALSE(read_elevated_command(other, &id)) << other;
+}

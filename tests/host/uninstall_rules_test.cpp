@@ -176,3 +176,20 @@ TEST(UninstallRoute, RaisedRightsAreAskedForOnceFromVistaOn)
         EXPECT_EQ(is_marked_by_parent(c.start), by_parent) << c.what;
     }
 }
+
+TEST(UninstallResult, ExitCodeAndItsLine)
+{
+    EXPECT_EQ(removal_exit_code(false, false), 0);
+    EXPECT_EQ(removal_exit_code(false, true), 3010);
+    EXPECT_EQ(removal_exit_code(true, false), 1);
+    EXPECT_EQ(removal_exit_code(true, true), 1);
+    char line[128];
+    ASSERT_TRUE(build_result_line(line, sizeof line, 0));
+    EXPECT_STREQ(line, "Result: 0 Brimwave has been removed");
+    ASSERT_TRUE(build_result_line(line, sizeof line, 3));
+    EXPECT_STREQ(line, "Result: 3 the user answered No; nothing was removed");
+    ASSERT_TRUE(build_result_line(line, sizeof line, 1618));
+    EXPECT_STREQ(line, "Result: 1618 Brimwave Setup or another removal is running; nothing was changed");
+    EXPECT_FALSE(build_result_line(line, 12, 3010));
+    EXPECT_STREQ(line, "Result: 301");
+}
