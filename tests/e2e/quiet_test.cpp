@@ -105,7 +105,21 @@ TEST_F(Quiet, AFreshInstallIntoAFolderWithSpacesShowsNothingAndCompletesTheListi
               "Exit code: 0\r\n");
     EXPECT_EQ(FindWindowA(MAIN_WINDOW_CLASS, nullptr), nullptr) << "Brimwave was started";
 
-    // An interactive run over it leaves no listing value behind that it did not write.
+    // The quiet uninstall command, run as stored, ends once everything is gone.
+    ChildProcess uninstall;
+    ASSERT_TRUE(start_process(
+        read_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "QuietUninstallString"), "C:\\",
+        &uninstall));
+    EXPECT_EQ(wait_for_exit(uninstall, 60000), 0u);
+    EXPECT_FALSE(folder_exists(folder));
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
+    EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY})
+        EXPECT_FALSE(file_exists(shortcut_path(csidl)));
+
+    // An interactive run over a quiet installation leaves no listing value
+    // behind that it did not write.
+    EXPECT_EQ(run("/S /D=" + folder), 0u);
     start();
     HWND dialog = pass_licence();
     ASSERT_NE(dialog, nullptr);
