@@ -110,7 +110,7 @@ TEST_F(Quiet, AFreshInstallIntoAFolderWithSpacesShowsNothingAndCompletesTheListi
     ASSERT_TRUE(start_process(
         read_text_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "QuietUninstallString"), "C:\\",
         &uninstall));
-    EXPECT_EQ(wait_for_exit(uninstall, 60000), 0u);
+    EXPECT_EQ(::wait_for_exit(uninstall, 60000), 0u);
     EXPECT_FALSE(folder_exists(folder));
     EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
     EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
