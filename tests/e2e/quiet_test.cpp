@@ -17,6 +17,16 @@ protected:
         SetEnvironmentVariableA("BLADEENC_LOG", companion_log);
         for (const char *folder : {"C:\\A", "C:\\Program Files\\My Brimwave"})
             remove_tree(folder);
+        delete_shortcuts();
+    }
+    // Shortcuts for all users would be another installation's to later tests.
+    void TearDown() override
+    {
+        SetupRun::TearDown();
+        delete_shortcuts();
+    }
+    static void delete_shortcuts()
+    {
         for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS,
                           CSIDL_COMMON_DESKTOPDIRECTORY})
             DeleteFileA(shortcut_path(csidl).c_str());
