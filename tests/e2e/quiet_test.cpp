@@ -181,6 +181,14 @@ TEST_F(Quiet, AllUsersShortcutsAndRefusedOptionsAndFolders)
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY})
         EXPECT_FALSE(file_exists(shortcut_path(csidl)));
 
+    // Another setup, or a removal, at work: nothing done, and a code to try again.
+    for (const char *name : {SETUP_MUTEX_NAME, UNINSTALL_MUTEX_NAME}) {
+        HANDLE held = CreateMutexA(nullptr, FALSE, name);
+        EXPECT_EQ(run("/S /D=C:\\B"), 1618u) << name;
+        CloseHandle(held);
+        EXPECT_FALSE(folder_exists("C:\\B")) << name;
+    }
+
     delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
     EXPECT_EQ(run("/S /LOG=C:\\quiet.log /D=A:"), 1u);
     EXPECT_EQ(file_contents(log_file),

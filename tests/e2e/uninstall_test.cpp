@@ -177,6 +177,14 @@ private:
         std::string line = file_contents(process + "\\cmdline");
         for (char &c : line)
             c = c == 0 ? ' ' : c;
+        // One process shows as Wine's loader running it while it starts, then as
+        // itself with blanks after: both become the Windows command line and
+        // one blank, so that a number at its end is matched whole.
+        size_t drive = line.find(":\\");
+        if (drive != std::string::npos && drive > 0)
+            line.erase(0, drive - 1);
+        line.erase(line.find_last_not_of(' ') + 1);
+        line += ' ';
         std::string lower = line;
         CharLowerA(&lower[0]);
         // Distinct command lines: Wine may show one process under two Unix ones.
