@@ -56,6 +56,24 @@ bool is_acceptable_destination(const char *destination)
     return build_uninstall_command(command, sizeof command, destination);
 }
 
+bool next_destination_folder(const char *destination, const char **next, char *folder)
+{
+    const char *p = *next;
+    if (!p)
+        return false;
+    // Up to the next backslash that is a character of its own, or the end.
+    while (*p && *p != '\\')
+        p = next_char(p);
+    size_t length = (size_t)(p - destination);
+    if (length >= DESTINATION_SIZE)
+        return false;
+    for (size_t i = 0; i < length; i++)
+        folder[i] = destination[i];
+    folder[length] = 0;
+    *next = *p ? next_char(p) : NULL;
+    return true;
+}
+
 bool build_uninstall_command(char *command, size_t size, const char *destination)
 {
     char program[UNINSTALL_COMMAND_SIZE];
