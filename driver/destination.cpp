@@ -3,24 +3,12 @@
 #include "services/product.h"
 #include "services/text.h"
 
-static const char product_folder[] = "\\" PRODUCT_FOLDER_NAME;
-
-static bool append_product_folder(char *destination, const char *folder)
-{
-    char *cursor = destination;
-    char *end = destination + DESTINATION_SIZE;
-    if (!append_text(&cursor, end, folder))
-        return false;
-    if (ends_with_backslash(destination))
-        *--cursor = 0;
-    return append_text(&cursor, end, product_folder);
-}
-
 void choose_fresh_destination(char *destination, const char *program_files,
                               const char *windows_directory)
 {
+    // A trailing backslash of the folder serves as the product folder's.
     if (program_files && program_files[0] &&
-        append_product_folder(destination, program_files))
+        join_path(destination, DESTINATION_SIZE, program_files, PRODUCT_FOLDER_NAME))
         return;
 
     destination[0] = 0;
@@ -28,7 +16,7 @@ void choose_fresh_destination(char *destination, const char *program_files,
         return;
     char folder[] = "?:\\Program Files";
     folder[0] = windows_directory[0];
-    append_product_folder(destination, folder);
+    join_path(destination, DESTINATION_SIZE, folder, PRODUCT_FOLDER_NAME);
 }
 
 bool is_acceptable_destination(const char *destination)

@@ -137,3 +137,12 @@ TEST(CodePage932, AFolderEndingInATrailByteLikeABackslashKeepsIt)
     char folder[COMPANION_FOLDER_SIZE], program[COMPANION_PROGRAM_SIZE];
     EXPECT_TRUE(companion_paths("\"D:\\\x95\x5C.EXE\"", "D:\\\x95\x5C.EXE", folder, program));
 }
+
+TEST(CodePage932, AFolderEndingInALeadByteIsNeitherProposedNorAccepted)
+{
+    CodePage932 code_page;
+    // "\Brimwave" after a lone 0x95 would read as 表 and "Brimwave".
+    EXPECT_EQ(fresh("C:\\Apps\x95", "D:\\WINDOWS"), "D:\\Program Files\\Brimwave");
+    EXPECT_FALSE(is_acceptable_destination("C:\\Apps\x95"));
+    EXPECT_TRUE(is_acceptable_destination("C:\\Apps\x95\x5C"));
+}
