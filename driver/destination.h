@@ -29,5 +29,7 @@ bool is_acceptable_destination(const char *destination);
 // the folder into folder (DESTINATION_SIZE bytes); false once none is left.
 bool next_destination_folder(const char *destination, const char **next, char *folder);
 
-// The installed program's path, quoted when it holds a space, then " /uninstall".
+// The installed program's path, quoted when it holds a space or a tab, then
+// " /uninstall". False when it does not fit size bytes or the destination holds
+// a double quote, with command holding a terminated text.
 bool build_uninstall_command(char *command, size_t size, const char *destination);

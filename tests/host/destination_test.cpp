@@ -146,3 +146,23 @@ TEST(CodePage932, AFolderEndingInALeadByteIsNeitherProposedNorAccepted)
     EXPECT_FALSE(is_acceptable_destination("C:\\Apps\x95"));
     EXPECT_TRUE(is_acceptable_destination("C:\\Apps\x95\x5C"));
 }
+
+TEST(UninstallCommand, ABlankIsQuotedAndAQuoteRefused)
+{
+    char command[UNINSTALL_COMMAND_SIZE];
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, "C:\\A\tB"));
+    EXPECT_STREQ(command, "\"C:\\A\tB\\Brimwave.exe\" /uninstall");
+    memset(command, 'S', sizeof command);
+    EXPECT_FALSE(build_uninstall_command(command, sizeof command, "C:\\A\"B"));
+    EXPECT_STREQ(command, "");
+    EXPECT_FALSE(is_acceptable_destination("C:\\A \"B"));
+}
+
+TEST(UninstallCommand, ARefusedCommandIsAnEmptyText)
+{
+    char command[UNINSTALL_COMMAND_SIZE];
+    memset(command, 'S', sizeof command);
+    std::string long_folder = "C:\\" + std::string(300, 'a');
+    EXPECT_FALSE(build_uninstall_command(command, sizeof command, long_folder.c_str()));
+    EXPECT_LT(strnlen(command, sizeof command), sizeof command);
+}
