@@ -60,5 +60,6 @@ extern const char finishing_folder_prefix[];
 bool is_finishing_folder(const char *folder);
 
 // Whether the uninstaller may try to remove folder once it is empty: never a
-// drive's root ("C:\", "C:") nor a network share's ("\\server\share").
+// drive's root ("C:\", "C:") nor a network share's ("\\server\share"), however
+// many backslashes it is written with, nor a folder with a name "." or "..".
 bool is_removable_folder(const char *folder);
