@@ -15,14 +15,20 @@ TOOLS_BUILD := $(BUILD)/tools
 SZDD := $(TOOLS_BUILD)/tools/szdd
 # One host tree, with the sanitizers: the host tests and their copy of the tools.
 NATIVE_BUILD := $(BUILD)/native
+# The fuzz tree: the libFuzzer targets, built with clang under the same
+# sanitizers. make fuzz runs each for FUZZ_RUNS inputs (FUZZ_TARGETS: only
+# those); make test gives each a short run.
+FUZZ_BUILD := $(BUILD)/fuzz
+FUZZ_RUNS ?= 10000000
+FUZZ_TARGETS ?=
 # A fresh Wine session (scripts/wine-session.sh DIR -- COMMAND) where 32-bit
 # programs run, under a private X server.
 WINE_SESSION := scripts/run-i386.sh -- xvfb-run -a -s "-screen 0 1024x768x24" scripts/wine-session.sh
 # The tests that also run in a 32-bit prefix, where nothing is redirected.
 WIN32_PREFIX_TESTS := Win32sIsRefused|FreshInstallWithTheDefaults|YesRemovesEverything
 
-.PHONY: all deps tools-configure native-configure configure medium native test-build test test-host test-windows \
-        test-win32-prefix test-reproducible test-signing i386-check sign run clean
+.PHONY: all deps tools-configure native-configure fuzz-configure configure medium native fuzz-build fuzz \
+        test-build test test-host test-fuzz test-windows test-win32-prefix test-reproducible test-signing i386-check sign run clean
 
 all: medium
 
@@ -40,6 +46,11 @@ tools-configure: deps
 native-configure: deps
 	cmake -S . -B $(NATIVE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 	  -DMEDIUM_DIR=$(MEDIUM) -DPRODUCT_DIR=$(WIN_BUILD)/product >/dev/null
+
+fuzz-configure: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DBRIMWAVE_TESTS=OFF -DBRIMWAVE_FUZZ=ON >/dev/null
 
 # The Windows tree packs its payloads with the tools tree's packer. Its
 # toolchain is given through the environment, which CMake reads only when it
@@ -61,12 +72,23 @@ medium: configure
 native: native-configure
 	cmake --build $(NATIVE_BUILD) -j $(JOBS)
 
+fuzz-build: fuzz-configure
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Every fuzz target for FUZZ_RUNS inputs, one after another, and the table.
+fuzz: fuzz-build
+	scripts/fuzz.sh --build $(FUZZ_BUILD)/tests/fuzz --runs $(FUZZ_RUNS) $(FUZZ_TARGETS)
+
 # The Windows test programs, in the tree that builds the medium.
 test-build: medium
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 test-host: native medium
 	cd $(NATIVE_BUILD) && ctest --output-on-failure -j $(JOBS) -E '^fuzz'
+
+# Each fuzz target briefly, its seeds first: the findings of the past stay fixed.
+test-fuzz: fuzz-build
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Says how 32-bit programs run here, or stops at once when they cannot.
 i386-check: deps
@@ -93,7 +115,7 @@ test-reproducible: medium
 test-signing: i386-check test-build
 	scripts/test-signing.sh $(MEDIUM) $(BUILD)/signing-test
 
-test: i386-check test-host test-reproducible test-signing test-windows test-win32-prefix
+test: i386-check test-host test-fuzz test-reproducible test-signing test-windows test-win32-prefix
 
 # Signs build/medium/SETUP.EXE into build/medium-signed/ with the release
 # engineer's SIGN_CERT and SIGN_KEY (optional SIGN_PASS_FILE, SIGN_TIMESTAMP_URL).

@@ -3,24 +3,12 @@
 #include "services/product.h"
 #include "services/text.h"
 
-static const char product_folder[] = "\\" PRODUCT_FOLDER_NAME;
-
-static bool append_product_folder(char *destination, const char *folder)
-{
-    char *cursor = destination;
-    char *end = destination + DESTINATION_SIZE;
-    if (!append_text(&cursor, end, folder))
-        return false;
-    if (ends_with_backslash(destination))
-        *--cursor = 0;
-    return append_text(&cursor, end, product_folder);
-}
-
 void choose_fresh_destination(char *destination, const char *program_files,
                               const char *windows_directory)
 {
+    // A trailing backslash of the folder serves as the product folder's.
     if (program_files && program_files[0] &&
-        append_product_folder(destination, program_files))
+        join_path(destination, DESTINATION_SIZE, program_files, PRODUCT_FOLDER_NAME))
         return;
 
     destination[0] = 0;
@@ -28,7 +16,7 @@ void choose_fresh_destination(char *destination, const char *program_files,
         return;
     char folder[] = "?:\\Program Files";
     folder[0] = windows_directory[0];
-    append_product_folder(destination, folder);
+    join_path(destination, DESTINATION_SIZE, folder, PRODUCT_FOLDER_NAME);
 }
 
 bool is_acceptable_destination(const char *destination)
@@ -56,15 +44,41 @@ bool is_acceptable_destination(const char *destination)
     return build_uninstall_command(command, sizeof command, destination);
 }
 
+bool next_destination_folder(const char *destination, const char **next, char *folder)
+{
+    const char *p = *next;
+    if (!p)
+        return false;
+    // Up to the next backslash that is a character of its own, or the end.
+    while (*p && *p != '\\')
+        p = next_char(p);
+    size_t length = (size_t)(p - destination);
+    if (length >= DESTINATION_SIZE)
+        return false;
+    for (size_t i = 0; i < length; i++)
+        folder[i] = destination[i];
+    folder[length] = 0;
+    *next = *p ? next_char(p) : NULL;
+    return true;
+}
+
 bool build_uninstall_command(char *command, size_t size, const char *destination)
 {
+    // Refused, it leaves an empty text.
+    if (size > 0)
+        command[0] = 0;
     char program[UNINSTALL_COMMAND_SIZE];
     if (!join_path(program, sizeof program, destination, payload_files[0].name))
         return false;
 
+    // A blank would end the program's name where the command is read, a
+    // quote could not be read back at all (and no file's name holds one).
     bool has_space = false;
-    for (const char *p = program; *p; p++)
-        has_space = has_space || *p == ' ';
+    for (const char *p = program; *p; p++) {
+        if (*p == '"')
+            return false;
+        has_space = has_space || is_blank(*p);
+    }
 
     char *cursor = command;
     char *end = command + size;

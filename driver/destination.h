@@ -23,5 +23,13 @@ void choose_fresh_destination(char *destination, const char *program_files,
 // installed under it, and the uninstall command, can be written.
 bool is_acceptable_destination(const char *destination);
 
-// The installed program's path, quoted when it holds a space, then " /uninstall".
+// The folders an installation creates along destination, one a call: "X:\A",
+// then "X:\A\B", and so on up to destination itself. *next starts after the
+// validated "X:\" (destination + 3) and moves on with each call, which copies
+// the folder into folder (DESTINATION_SIZE bytes); false once none is left.
+bool next_destination_folder(const char *destination, const char **next, char *folder);
+
+// The installed program's path, quoted when it holds a space or a tab, then
+// " /uninstall". False when it does not fit size bytes or the destination holds
+// a double quote, with command holding a terminated text.
 bool build_uninstall_command(char *command, size_t size, const char *destination);

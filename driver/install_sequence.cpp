@@ -35,19 +35,8 @@ static void pump_and_honour_abort(void)
 static void create_destination_folders(void)
 {
     static char folder[DESTINATION_SIZE];
-    // After the validated "X:\", at each backslash that is a character of
-    // its own, and at the end.
-    for (const char *p = destination + 3;; p = next_char(p)) {
-        if (*p && *p != '\\')
-            continue;
-        size_t length = (size_t)(p - destination);
-        for (size_t i = 0; i < length; i++)
-            folder[i] = destination[i];
-        folder[length] = 0;
+    for (const char *next = destination + 3; next_destination_folder(destination, &next, folder);)
         CreateDirectoryA(folder, NULL); // folders that exist already are fine
-        if (!*p)
-            break;
-    }
     DWORD attributes = GetFileAttributesA(destination);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
         !SetCurrentDirectoryA(destination))

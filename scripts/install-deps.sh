@@ -13,6 +13,7 @@ packages=(
     cmake ninja-build g++ make python3          # the build
     mingw-w64                                   # the Windows cross compilers and windres
     googletest libgtest-dev                     # GoogleTest: sources for Windows, library for the host
+    clang libclang-rt-dev                       # libFuzzer and the sanitizers for the fuzz targets
     wine wine64 xvfb xauth x11-apps imagemagick # running and driving the Windows programs
     fonts-wine                                  # Marlett: the title bars' close glyph
     locales                                     # ja_JP.UTF-8: Wine in code page 932

@@ -61,6 +61,16 @@ bool same_ignoring_case(const char *a, const char *b, size_t n)
 
 bool join_path(char *dest, size_t size, const char *folder, const char *name)
 {
+    // A lead byte that ends the folder would take the backslash after it
+    // for its second byte: the name would then be part of the folder's.
+    const char *last = NULL;
+    for (const char *p = folder; *p; p = next_char(p))
+        last = p;
+    if (last && is_lead_byte(*last) && !last[1]) {
+        if (size > 0)
+            dest[0] = 0;
+        return false;
+    }
     char *cursor = dest;
     char *end = dest + size;
     if (!append_text(&cursor, end, folder))

@@ -33,7 +33,8 @@ bool ends_with_backslash(const char *text);
 // exactly.
 bool same_ignoring_case(const char *a, const char *b, size_t n);
 
-// folder, a backslash unless folder ends with one, then name.
+// folder, a backslash unless folder ends with one, then name. False for a
+// folder whose last byte is a lead byte on its own, as for one that does not fit.
 bool join_path(char *dest, size_t size, const char *folder, const char *name);
 
 // Length of text, looking at no more than limit bytes; limit when no zero is found.

@@ -97,20 +97,32 @@ bool uninstall_command_program(char *dest, size_t size, const char *command)
 
 bool is_removable_folder(const char *folder)
 {
-    size_t n = length_without_backslash(folder);
-    if (n == 0)
-        return false;
-    if (n == 2 && folder[1] == ':')
-        return false;
-    // "\\server\share": a share has exactly one backslash after the server name.
-    if (folder[0] == '\\' && folder[1] == '\\') {
-        int separators = 0;
-        for (const char *p = folder + 2; p < folder + n; p = next_char(p))
-            if (*p == '\\')
-                separators++;
-        return separators >= 2;
+    // Its names are counted, so that no spelling of a root passes: a run of
+    // backslashes counts as one, as Windows reads it, and "." or ".." could
+    // lead back to the root, so a folder with such a name is never removed.
+    const char *p = folder;
+    int root_names = 0;
+    if (p[0] == '\\' && p[1] == '\\') {
+        root_names = 2; // the server and the share
+        p += 2;
+    } else if (p[0] && p[1] == ':') {
+        p += 2;
     }
-    return true;
+    int names = 0;
+    while (*p) {
+        if (*p == '\\') {
+            p++;
+            continue;
+        }
+        const char *name = p;
+        while (*p && *p != '\\')
+            p = next_char(p);
+        size_t length = static_cast<size_t>(p - name);
+        if (name[0] == '.' && (length == 1 || (length == 2 && name[1] == '.')))
+            return false;
+        names++;
+    }
+    return names > root_names;
 }
 
 const char finishing_folder_prefix[] = "bwu";

@@ -1,10 +1,11 @@
 // The host has no ANSI code page: the tests stand in for the system with
-// one of single bytes, or with code page 932 while a CodePage932 lives.
+// one of single bytes, or with the lead bytes of code page 932, 936, 949 or
+// 950 while stand_in_code_page names it (a CodePage932 sets 932 for its life).
 #pragma once
 
-extern bool use_code_page_932;
+extern unsigned stand_in_code_page;
 
 struct CodePage932 {
-    CodePage932() { use_code_page_932 = true; }
-    ~CodePage932() { use_code_page_932 = false; }
+    CodePage932() { stand_in_code_page = 932; }
+    ~CodePage932() { stand_in_code_page = 0; }
 };

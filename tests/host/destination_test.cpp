@@ -137,3 +137,32 @@ TEST(CodePage932, AFolderEndingInATrailByteLikeABackslashKeepsIt)
     char folder[COMPANION_FOLDER_SIZE], program[COMPANION_PROGRAM_SIZE];
     EXPECT_TRUE(companion_paths("\"D:\\\x95\x5C.EXE\"", "D:\\\x95\x5C.EXE", folder, program));
 }
+
+TEST(CodePage932, AFolderEndingInALeadByteIsNeitherProposedNorAccepted)
+{
+    CodePage932 code_page;
+    // "\Brimwave" after a lone 0x95 would read as 表 and "Brimwave".
+    EXPECT_EQ(fresh("C:\\Apps\x95", "D:\\WINDOWS"), "D:\\Program Files\\Brimwave");
+    EXPECT_FALSE(is_acceptable_destination("C:\\Apps\x95"));
+    EXPECT_TRUE(is_acceptable_destination("C:\\Apps\x95\x5C"));
+}
+
+TEST(UninstallCommand, ABlankIsQuotedAndAQuoteRefused)
+{
+    char command[UNINSTALL_COMMAND_SIZE];
+    ASSERT_TRUE(build_uninstall_command(command, sizeof command, "C:\\A\tB"));
+    EXPECT_STREQ(command, "\"C:\\A\tB\\Brimwave.exe\" /uninstall");
+    memset(command, 'S', sizeof command);
+    EXPECT_FALSE(build_uninstall_command(command, sizeof command, "C:\\A\"B"));
+    EXPECT_STREQ(command, "");
+    EXPECT_FALSE(is_acceptable_destination("C:\\A \"B"));
+}
+
+TEST(UninstallCommand, ARefusedCommandIsAnEmptyText)
+{
+    char command[UNINSTALL_COMMAND_SIZE];
+    memset(command, 'S', sizeof command);
+    std::string long_folder = "C:\\" + std::string(300, 'a');
+    EXPECT_FALSE(build_uninstall_command(command, sizeof command, long_folder.c_str()));
+    EXPECT_LT(strnlen(command, sizeof command), sizeof command);
+}

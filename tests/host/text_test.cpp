@@ -93,3 +93,15 @@ TEST(CodePage932, PathsAreSteppedThroughByWholeCharacters)
     const char cut[] = "\x95";
     EXPECT_EQ(next_char(cut), cut + 1);
 }
+
+TEST(CodePage932, AFolderEndingInALeadByteIsNotJoined)
+{
+    CodePage932 code_page;
+    // The backslash after 0x95 would be its second byte: 表, and no folder.
+    char path[32];
+    memset(path, 'S', sizeof path);
+    EXPECT_FALSE(join_path(path, sizeof path, "C:\\A\x95", "Brimwave.exe"));
+    EXPECT_STREQ(path, "");
+    EXPECT_FALSE(join_path(path, sizeof path, "C:\\\x95\x5C\x95", "x"));
+    EXPECT_TRUE(join_path(path, sizeof path, "C:\\\x95\x5C", "x"));
+}

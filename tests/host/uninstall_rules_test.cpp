@@ -128,6 +128,15 @@ TEST(IsRemovableFolder, NeverARoot)
         {"\\\\server", false},
         {"\\", false},
         {"", false},
+        // A root however written: runs of backslashes, "." and "..".
+        {"\\\\server\\share\\\\", false},
+        {"\\\\server\\\\share", false},
+        {"C:\\\\", false},
+        {"C:\\.", false},
+        {"C:\\A\\..", false},
+        {"C:\\A\\.\\B", false},
+        {"C:\\A\\\\B", true},
+        {"C:\\.A", true},
     };
     for (const Case &c : cases)
         EXPECT_EQ(is_removable_folder(c.folder), c.expected) << c.folder;
