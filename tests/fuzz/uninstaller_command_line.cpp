@@ -65,6 +65,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(read_elevated_command(exact_text(std::string("p ") + parameters).get(), &again) &&
                    again == read_id);
     }
+    // The options, and the finishing command carrying them, read back the same.
+    UninstallOptions options;
+    if (read_uninstall_options(command_line, &options)) {
+        FUZZ_CHECK(terminated_within(options.log_file, sizeof options.log_file));
+        Exact command(3 * MAX_PATH + LOG_FILE_SIZE);
+        if (build_finish_command(command.get(), command.size, "C:\\bwu1\\Brimwave.exe", id,
+                                 "C:\\A", &options)) {
+            UninstallOptions again;
+            Exact again_folder(MAX_PATH);
+            FUZZ_CHECK(read_finish_command(command.get(), &read_id, again_folder.get(),
+                                           again_folder.size, &again));
+            FUZZ_CHECK(again.quiet == options.quiet &&
+                       strcmp(again.log_file, options.log_file) == 0);
+        } else {
+            FUZZ_CHECK(strchr(options.log_file, '"') != nullptr);
+        }
+    }
     Exact program_read(size_given);
     uninstall_command_program(program_read.get(), program_read.size, command_line);
     FUZZ_CHECK(terminated_within(program_read.get(), program_read.size));
