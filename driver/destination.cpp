@@ -52,12 +52,8 @@ bool next_destination_folder(const char *destination, const char **next, char *f
     // Up to the next backslash that is a character of its own, or the end.
     while (*p && *p != '\\')
         p = next_char(p);
-    size_t length = (size_t)(p - destination);
-    if (length >= DESTINATION_SIZE)
+    if (!copy_span(folder, DESTINATION_SIZE, destination, (size_t)(p - destination)))
         return false;
-    for (size_t i = 0; i < length; i++)
-        folder[i] = destination[i];
-    folder[length] = 0;
     *next = *p ? next_char(p) : NULL;
     return true;
 }

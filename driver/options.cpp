@@ -27,13 +27,7 @@ bool is_word(const char *start, const char *end, const char *word)
 // [start, end) into dest of size bytes, terminated.
 bool copy_part(char *dest, size_t size, const char *start, const char *end)
 {
-    size_t length = static_cast<size_t>(end - start);
-    if (length >= size)
-        return false;
-    for (size_t i = 0; i < length; i++)
-        dest[i] = start[i];
-    dest[length] = 0;
-    return true;
+    return copy_span(dest, size, start, static_cast<size_t>(end - start));
 }
 
 OptionsResult read_option(const char *start, const char *end, SetupOptions *options)

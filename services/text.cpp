@@ -24,6 +24,16 @@ bool copy_text(char *dest, size_t size, const char *text)
     return append_text(&cursor, dest + size, text);
 }
 
+bool copy_span(char *dest, size_t size, const char *start, size_t length)
+{
+    if (length >= size)
+        return false;
+    for (size_t i = 0; i < length; i++)
+        dest[i] = start[i];
+    dest[length] = 0;
+    return true;
+}
+
 const char *next_char(const char *p)
 {
     return is_lead_byte(*p) && p[1] ? p + 2 : p + 1;

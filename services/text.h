@@ -12,6 +12,9 @@ bool append_text(char **cursor, char *end, const char *text);
 
 // copy_text(dest, size, text): the whole text fits, terminated, or false.
 bool copy_text(char *dest, size_t size, const char *text);
+// The length bytes at start, terminated in dest of size bytes, or false when
+// they do not fit (dest is then untouched).
+bool copy_span(char *dest, size_t size, const char *start, size_t length);
 
 // Whether c is the first of the two bytes of a character in the ANSI code
 // page (932, 936, 949 and 950 have such characters). The second byte can be

@@ -15,12 +15,7 @@ size_t length_without_backslash(const char *path)
 // [start, start + length) into dest with a terminating zero.
 bool copy_part(char *dest, size_t size, const char *start, size_t length)
 {
-    if (length == 0 || length >= size)
-        return false;
-    for (size_t i = 0; i < length; i++)
-        dest[i] = start[i];
-    dest[length] = 0;
-    return true;
+    return length != 0 && copy_span(dest, size, start, length);
 }
 
 } // namespace
