@@ -38,7 +38,9 @@ add_library(setup_services STATIC
     services/wide_paths.cpp
     services/wide_files.cpp
     services/protected_folder.cpp
-    services/log.cpp)
+    services/log.cpp
+    services/mutexes.cpp
+    services/account.cpp)
 target_include_directories(setup_services PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 
 # Everything of the setup program but its entry point, so tests can link it.

@@ -35,3 +35,17 @@ bool companion_paths(const char *command_line, const char *module_path, char *fo
     folder[3] = 0;
     return join_path(program, COMPANION_PROGRAM_SIZE, folder, "bladeenc.exe");
 }
+
+bool companion_beside_setup(const char *module_path, char *folder, size_t folder_size,
+                            char *program, size_t program_size)
+{
+    const char *backslash = last_backslash(module_path);
+    if (!backslash)
+        return false;
+    // A root keeps its backslash: "D:\" is the drive's root, "D:" its current folder.
+    size_t length = (size_t)(backslash - module_path);
+    if (length == 2 && module_path[1] == ':')
+        length = 3;
+    return copy_span(folder, folder_size, module_path, length) &&
+           join_path(program, program_size, folder, "bladeenc.exe");
+}

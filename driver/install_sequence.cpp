@@ -14,6 +14,7 @@
 #include "ui/progress_window.h"
 
 static int abort_requested;
+bool entry_missing;
 
 static_assert((int)PAYLOAD_FILE_COUNT <= (int)STAGED_FILE_LIMIT, "every payload file can be staged");
 
@@ -97,68 +98,110 @@ static void expand_payload_files(void)
     put_files_in_place();
 }
 
+static const unsigned char build_version_bytes[4] = {
+    BUILD_VERSION & 0xFF, (BUILD_VERSION >> 8) & 0xFF, (BUILD_VERSION >> 16) & 0xFF,
+    BUILD_VERSION >> 24};
+
 static void record_installation(void)
 {
     delete_product_value("\\MonitorDevice");
     set_product_value(program_directory_value, destination, 0, REG_SZ);
-    const unsigned char version[4] = {BUILD_VERSION & 0xFF, (BUILD_VERSION >> 8) & 0xFF,
-                                      (BUILD_VERSION >> 16) & 0xFF, BUILD_VERSION >> 24};
-    set_product_value(program_version_value, version, sizeof version, REG_BINARY);
+    set_product_value(program_version_value, build_version_bytes, sizeof build_version_bytes,
+                      REG_BINARY);
 }
 
-// What Apps & features shows beyond the name, for deployments: a quiet run
-// writes them. An interactive run removes them, as they might name another
-// folder or version than its own.
+// The values of the Apps & features entry beyond the name and the command.
+// InstallLocation and ProgramVersion also record the installation for
+// every user of the machine, and for the next setup.
+enum { TEXT_VALUES = 5 };
 static const char *const listing_values[] = {
-    "\\QuietUninstallString", "\\DisplayVersion", "\\DisplayIcon", "\\InstallLocation",
-    "\\EstimatedSize",        "\\NoModify",       "\\NoRepair",
+    "\\QuietUninstallString", "\\DisplayVersion", "\\Publisher", "\\DisplayIcon",
+    "\\InstallLocation",      "\\EstimatedSize",  "\\NoModify",  "\\NoRepair",
+    "\\ProgramVersion",
 };
 
-static void register_uninstall_entry(void)
+// The complete entry, on every run. False when some value could not be
+// written (a user who may not write HKEY_LOCAL_MACHINE).
+static bool register_uninstall_entry(void)
 {
     static char text[UNINSTALL_COMMAND_SIZE];
     static char quiet_command[UNINSTALL_COMMAND_SIZE + 3];
     static char icon[UNINSTALL_COMMAND_SIZE];
+    char display_version[DISPLAY_VERSION_SIZE];
 
-    // A user who may not write HKEY_LOCAL_MACHINE simply gets no entry.
     char *name = text;
-    if (append_text(&name, text + sizeof text, "Brimwave ") &&
-        append_text(&name, text + sizeof text, version_label))
-        set_uninstall_value("\\DisplayName", text, 0, REG_SZ);
+    bool written = append_text(&name, text + sizeof text, "Brimwave ") &&
+                   append_text(&name, text + sizeof text, version_label) &&
+                   set_uninstall_value("\\DisplayName", text, 0, REG_SZ);
 
+    // None of them may name another folder or version than this run's.
     for (const char *value : listing_values)
         delete_uninstall_value(value);
-    if (!build_uninstall_command(text, sizeof text, destination))
-        return;
-    set_uninstall_value("\\UninstallString", text, 0, REG_SZ);
-
     char *command = quiet_command;
-    bool composed = quiet_run &&
-                    append_text(&command, quiet_command + sizeof quiet_command, text) &&
-                    append_text(&command, quiet_command + sizeof quiet_command, " /S") &&
-                    join_path(icon, sizeof icon, destination, payload_files[0].name);
+    if (!build_uninstall_command(text, sizeof text, destination) ||
+        !append_text(&command, quiet_command + sizeof quiet_command, text) ||
+        !append_text(&command, quiet_command + sizeof quiet_command, " /S") ||
+        !format_display_version(BUILD_VERSION, display_version, sizeof display_version) ||
+        !join_path(icon, sizeof icon, destination, payload_files[0].name))
+        return false;
     char *icon_end = icon + text_length(icon);
-    if (!composed || !append_text(&icon_end, icon + sizeof icon, ",0"))
-        return;
+    if (!append_text(&icon_end, icon + sizeof icon, ",0"))
+        return false;
+    written = set_uninstall_value("\\UninstallString", text, 0, REG_SZ) && written;
     const DWORD numbers[2] = {(expanded_bytes + 1023) / 1024, 1};
-    // "v1.0" without its "v".
-    const void *data[] = {quiet_command, version_label + 1, icon, destination,
-                          &numbers[0],   &numbers[1],       &numbers[1]};
-    for (int i = 0; i < 7; i++)
-        set_uninstall_value(listing_values[i], data[i], sizeof(DWORD), i < 4 ? REG_SZ : REG_DWORD);
+    const void *data[] = {quiet_command, display_version, PUBLISHER_NAME, icon, destination,
+                          &numbers[0],   &numbers[1],     &numbers[1],    build_version_bytes};
+    for (int i = 0; i < (int)(sizeof data / sizeof data[0]); i++) {
+        DWORD type = i < TEXT_VALUES ? REG_SZ : i < 8 ? REG_DWORD : REG_BINARY;
+        written = set_uninstall_value(listing_values[i], data[i], 4, type) && written;
+    }
+    return written;
 }
 
-bool launch_companion_encoder(bool silent)
+// The encoder installer of the medium: beside SETUP.EXE, where a
+// deployment tool's cache holds the whole medium, else on the root of the
+// drive setup was started from. An interactive run starts it and goes on;
+// a quiet one waits for it, so that whoever deployed Brimwave finds the
+// encoder installed once setup has ended. Its result is logged, and never
+// decides setup's own.
+static void launch_companion_encoder(bool quiet)
 {
-    char module[MAX_PATH];
-    if (!get_module_path(module, sizeof module))
-        return false;
-    char folder[COMPANION_FOLDER_SIZE];
-    char program[COMPANION_PROGRAM_SIZE];
-    if (!companion_paths(GetCommandLineA(), module, folder, program))
-        return false;
-    HINSTANCE result = ShellExecuteA(NULL, NULL, program, silent ? "/s" : NULL, folder, SW_SHOW);
-    return (INT_PTR)result > 32;
+    static char module[MAX_PATH];
+    static char folder[MAX_PATH];
+    static char program[MAX_PATH];
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    if (get_module_path(module, sizeof module) &&
+        companion_beside_setup(module, folder, sizeof folder, program, sizeof program))
+        attributes = GetFileAttributesA(program);
+    if ((attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
+        !companion_paths(GetCommandLineA(), module, folder, program)) {
+        log_line("Encoder installer: not found");
+        return;
+    }
+    if (!quiet) {
+        HINSTANCE result = ShellExecuteA(NULL, NULL, program, "/s", folder, SW_SHOW);
+        log_line((INT_PTR)result > 32 ? "Encoder installer started: " : "Encoder installer not started: ", program);
+        return;
+    }
+    SHELLEXECUTEINFOA start = {};
+    start.cbSize = sizeof start;
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    start.lpFile = program;
+    start.lpParameters = "/s";
+    start.lpDirectory = folder;
+    start.nShow = SW_SHOW;
+    if (!ShellExecuteExA(&start) || !start.hProcess) {
+        log_line("Encoder installer not started: ", program);
+        return;
+    }
+    DWORD exit_code = 0;
+    WaitForSingleObject(start.hProcess, INFINITE);
+    char digits[DECIMAL_SIZE];
+    log_line("Encoder installer: ", program);
+    log_line("Encoder installer ended with exit code ",
+             GetExitCodeProcess(start.hProcess, &exit_code) ? format_decimal(exit_code, digits)
+                                                           : "(unknown)");
+    CloseHandle(start.hProcess);
 }
 
 void run_install_sequence(void)
@@ -174,8 +217,11 @@ void run_install_sequence(void)
     expand_payload_files();
     log_line("Files in place");
     record_installation();
-    log_line("Encoder installer started: ", launch_companion_encoder(true) ? "yes" : "no");
-    register_uninstall_entry();
+    launch_companion_encoder(quiet_run);
+    if (!register_uninstall_entry()) {
+        log_line("Brimwave's entry in Apps & features could not be written.");
+        entry_missing = true;
+    }
     int programs = all_users ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;
     int desktop = all_users ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY;
     add_shortcut(programs, destination, payload_files[0].name);

@@ -5,6 +5,6 @@
 // process on a fatal error or when the user aborts.
 void run_install_sequence(void);
 
-// Starts the companion encoder installer from the medium's root; true when
-// it was started.
-bool launch_companion_encoder(bool silent);
+// Set when the Apps & features entry could not be written: a quiet run
+// then does not end as a success.
+extern bool entry_missing;

@@ -5,20 +5,18 @@
 #include <shellapi.h>
 #include "driver/install_sequence.h"
 #include "driver/setup_state.h"
+#include "services/account.h"
 #include "services/dll_search.h"
 #include "services/log.h"
 #include "services/mutexes.h"
 #include "services/process.h"
 #include "services/product.h"
+#include "services/registry.h"
 #include "services/system_libraries.h"
 #include "services/text.h"
 #include "ui/dialog_dispatch.h"
 #include "ui/resources/resource_ids.h"
 #include "ui/setup_dialogs.h"
-
-// Created before the window check: two copies started in the same instant
-// both pass that check, and would share "tempfile.tmp".
-static const char setup_mutex[] = SETUP_MUTEX_NAME;
 
 enum { SCRATCH_BLOCK_SIZE = 0xFFFF };
 
@@ -37,42 +35,58 @@ static void load_libraries(void)
     fatal_error(text);
 }
 
-// The options come first: they say whether anything may be shown. Any
-// other option is refused, listing those there are.
+// The options come first: they say whether anything may be shown. The log
+// is opened next, against the folder setup was started in, and a log that
+// cannot be written refuses the run like an unknown option: an
+// administrator would be left without its result.
 static void read_options(void)
 {
     OptionsResult read = read_setup_options(GetCommandLineA(), &options);
     quiet_run = options.silent;
-    if (options.has_log)
-        set_log_file(options.log);
+    if (options.has_log && !open_log(options.log)) {
+        static char text[LOG_PATH_SIZE + 48];
+        char *cursor = text;
+        append_text(&cursor, text + sizeof text, "Setup cannot write its log file ");
+        append_text(&cursor, text + sizeof text, options.log);
+        show_message(text, MB_OK | MB_ICONINFORMATION, NULL);
+        end_setup(SETUP_COMMAND_REFUSED);
+    }
+    log_header("Brimwave Setup");
     if (read != OPTIONS_READ) {
         show_message(setup_options_usage, MB_OK | MB_ICONINFORMATION, NULL);
         end_setup(SETUP_COMMAND_REFUSED);
     }
 }
 
-// Looked up: Windows 9x has no tokens. Deployment tools run setup as
-// LocalSystem (S-1-5-18), whose own folders no user ever sees.
-static bool runs_as_system(void)
+// Another setup program is running: an interactive run leaves without a
+// word, a quiet one says why it did nothing. Checked before anything is
+// shown; the mutex is kept to the end.
+static void refuse_while_busy(void)
 {
-    typedef BOOL(WINAPI * OpenTokenProc)(HANDLE, DWORD, PHANDLE);
-    typedef BOOL(WINAPI * TokenInformationProc)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD,
-                                                PDWORD);
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    OpenTokenProc open_token = find_entry_point<OpenTokenProc>(advapi, "OpenProcessToken");
-    TokenInformationProc token_information =
-        find_entry_point<TokenInformationProc>(advapi, "GetTokenInformation");
-    HANDLE token;
-    if (!open_token || !token_information || !open_token((HANDLE)-1, TOKEN_QUERY, &token))
-        return false;
-    static DWORD user[64];
-    DWORD size;
-    bool system = token_information(token, TokenUser, user, sizeof user, &size);
-    // S-1-5-18 as its bytes: revision 1, one sub-authority, authority 5, 18.
-    const DWORD *sid = (const DWORD *)((TOKEN_USER *)user)->User.Sid;
-    system = system && sid[0] == 0x101 && sid[1] == 0x05000000 && sid[2] == 18;
-    CloseHandle(token);
-    return system;
+    Exclusion exclusion = take_exclusion(SETUP_MUTEX_NAME, UNINSTALL_MUTEX_NAME, false);
+    // A setup of an earlier version marks its run only with the window.
+    if (exclusion == EXCLUSION_TAKEN && FindWindowA(SETUP_WINDOW_CLASS, NULL))
+        exclusion = EXCLUSION_SAME_RUNNING;
+    switch (exclusion) {
+    case EXCLUSION_TAKEN:
+        return;
+    case EXCLUSION_SAME_RUNNING:
+        if (!quiet_run)
+            ExitProcess(0);
+        log_line(SETUP_MUTEX_NAME " is running.");
+        break;
+    case EXCLUSION_OTHER_RUNNING:
+        show_message("Brimwave is being removed. Wait until the removal has finished, then "
+                     "run Setup again.",
+                     MB_OK | MB_ICONEXCLAMATION, NULL);
+        break;
+    case EXCLUSION_UNSURE:
+        show_message("Another Brimwave Setup or a removal of Brimwave is running. Wait until "
+                     "it has finished, then run Setup again.",
+                     MB_OK | MB_ICONEXCLAMATION, NULL);
+        break;
+    }
+    end_setup(quiet_run ? SETUP_BUSY : SETUP_FAILED);
 }
 
 static void start_up(void)
@@ -80,27 +94,8 @@ static void start_up(void)
     restrict_dll_search();
     module_handle = GetModuleHandleA(NULL);
     read_options();
-
-    // Another setup program is running: leave without a word. The mutex
-    // goes with the process; one that cannot be created at all leaves the
-    // window check to protect. A quiet run says why it did nothing.
-    HANDLE mutex = CreateMutexA(NULL, FALSE, setup_mutex);
-    if ((mutex && GetLastError() == ERROR_ALREADY_EXISTS) ||
-        FindWindowA(SETUP_WINDOW_CLASS, NULL)) {
-        if (!quiet_run)
-            ExitProcess(0);
-        log_line(SETUP_MUTEX_NAME " is running.");
-        end_setup(SETUP_BUSY);
-    }
-    // Checked after our own mutex exists: an uninstall that starts now sees
-    // it and refuses, so the two never work on one folder together.
-    if (is_mutex_held(UNINSTALL_MUTEX_NAME)) {
-        show_message("Brimwave is being removed. Wait until the removal has finished, then "
-                     "run Setup again.",
-                     MB_OK | MB_ICONEXCLAMATION, NULL);
-        end_setup(quiet_run ? SETUP_BUSY : SETUP_FAILED);
-    }
-    all_users = options.all_users || (quiet_run && runs_as_system());
+    refuse_while_busy();
+    all_users = options.all_users || (quiet_run && runs_as_local_system());
 
     char *scratch = (char *)GlobalAlloc(GMEM_FIXED, SCRATCH_BLOCK_SIZE);
     if (!scratch)
@@ -166,6 +161,13 @@ static void settle_quiet_run(void)
         tell_invalid_destination();
         end_setup(SETUP_FAILED);
     }
+    // Without the machine's entry the installation would be nobody's to
+    // find or remove: found out before anything changes.
+    if (!can_write_uninstall_entry()) {
+        log_line("Setup cannot write Brimwave's entry in HKEY_LOCAL_MACHINE: run it with "
+                 "administrator rights.");
+        end_setup(SETUP_FAILED);
+    }
     if (tell_product_is_running())
         end_setup(SETUP_FAILED);
 }
@@ -203,6 +205,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     detect_previous_installation(&install_state);
     setup_mode = classify_setup_mode(install_state.installed, install_state.installed_version);
+    static const char *const mode_names[] = {"fresh", "reinstall", "update", "newer"};
+    log_line("Mode: ", mode_names[setup_mode]);
     build_version_label(BUILD_VERSION, version_label, sizeof version_label);
     choose_default_destination();
     apply_destination_option();
@@ -216,6 +220,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     }
 
     run_install_sequence();
+    installation_done = true;
     offer_to_run_product();
-    end_setup(SETUP_INSTALLED);
+    end_setup(quiet_run && entry_missing ? SETUP_FAILED : SETUP_INSTALLED);
 }

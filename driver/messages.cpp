@@ -16,10 +16,27 @@ int show_message(const char *text, UINT style, HWND owner)
     return MessageBoxA(owner, text, "Install Brimwave", style);
 }
 
+bool installation_done;
+
+static const char *exit_code_meaning(unsigned code)
+{
+    switch (code) {
+    case SETUP_INSTALLED:
+        return installation_done ? "Brimwave has been installed" : "nothing was changed";
+    case SETUP_COMMAND_REFUSED:
+        return "the command line was refused; nothing was changed";
+    case SETUP_NEWER_INSTALLED:
+        return "a newer version is installed; nothing was changed";
+    case SETUP_BUSY:
+        return "another Brimwave Setup or a removal is running; nothing was changed";
+    default:
+        return "Brimwave was not installed, or not completely";
+    }
+}
+
 void end_setup(unsigned code)
 {
-    char digits[DECIMAL_SIZE];
-    log_line("Exit code: ", format_decimal(code, digits));
+    log_exit_code(code, exit_code_meaning(code));
     ExitProcess(code);
 }
 

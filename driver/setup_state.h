@@ -13,9 +13,11 @@ struct InstallState {
     char previous_directory[DESTINATION_SIZE];
 };
 
-// The per-user records of the installation, read and written.
+// The per-user records of the installation, read and written; the machine's
+// entry keeps the version under the same name beside InstallLocation.
 inline constexpr char program_directory_value[] = "\\ProgramDirectory";
 inline constexpr char program_version_value[] = "\\ProgramVersion";
+inline constexpr char install_location_value[] = "\\InstallLocation";
 
 extern InstallState install_state;
 extern SetupMode setup_mode;
@@ -27,10 +29,14 @@ extern bool quiet_run;
 // The shortcuts go into the common folders of all users.
 extern bool all_users;
 
-// Logs the exit code and ends the process with it.
+// Set once the install sequence has put everything in place.
+extern bool installation_done;
+
+// Logs the exit code and what it means, and ends the process with it.
 [[noreturn]] void end_setup(unsigned code);
 
-// Reads the previous installation from the per-user product key.
+// Reads the previous installation: the machine's uninstall entry where it
+// names a folder, else the per-user product key.
 void detect_previous_installation(InstallState *state);
 
 // The previous folder, or for a fresh installation the Program Files rule.

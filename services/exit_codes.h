@@ -14,9 +14,17 @@ enum SetupExitCode {
 };
 
 enum UninstallExitCode {
+    UNINSTALL_COMMAND_REFUSED = 2,       // an option it does not know: nothing done
     UNINSTALL_REMOVED = 0,               // everything is gone
     UNINSTALL_FAILED = 1,                // refused, declined or not everything removed
     UNINSTALL_DECLINED = 3,              // the user answered No: nothing was removed
     UNINSTALL_REMOVED_AT_RESTART = 3010, // the rest goes at the next restart
+    UNINSTALL_ELEVATION_REQUIRED = 740,  // quiet, without the rights: nothing asked, nothing changed
     UNINSTALL_ANOTHER_RUNNING = 1618,    // quiet only: setup or another removal is running
 };
+
+#include <stddef.h>
+
+// The last line of both programs' logs: "Exit code: <code> (<meaning>)".
+// False when it does not fit (dest then holds as much as fits).
+bool build_exit_line(char *dest, size_t size, unsigned code, const char *meaning);

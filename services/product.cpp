@@ -6,6 +6,16 @@ const FileTableEntry payload_files[PAYLOAD_FILE_COUNT] = {
     {HELP_FILE_NAME, IDR_PAYLOAD_HELP, FILE_FLAG_EXPAND},
 };
 
+bool format_display_version(uint32_t version, char *text, size_t size)
+{
+    char digits[DECIMAL_SIZE];
+    uint32_t hundredths = version % 100;
+    const char fraction[4] = {'.', (char)('0' + hundredths / 10), (char)('0' + hundredths % 10), 0};
+    char *cursor = text;
+    return size > 0 && append_text(&cursor, text + size, format_decimal(version / 100, digits)) &&
+           append_text(&cursor, text + size, fraction);
+}
+
 static bool make_staged_name(uint32_t resource_id, const char *extension, char *name)
 {
     char digits[DECIMAL_SIZE];

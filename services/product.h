@@ -7,8 +7,13 @@
 
 // Below HKEY_CURRENT_USER: ProgramDirectory, ProgramVersion, MonitorDevice.
 #define PRODUCT_KEY "Software\\Brimwave"
-// Below HKEY_LOCAL_MACHINE: DisplayName and UninstallString.
+// Below HKEY_LOCAL_MACHINE: the Apps & features entry, which also records the
+// machine's installation (InstallLocation, ProgramVersion) for every user.
 #define UNINSTALL_KEY "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brimwave"
+#define PUBLISHER_NAME "Brimwave"
+
+// The version of the product this build carries and installs: 100 is 1.00.
+#define PRODUCT_VERSION 100
 
 // The files installed, in installation order, and their payload resources.
 #define PROGRAM_FILE_NAME "Brimwave.exe"
@@ -33,10 +38,14 @@
 
 // Held by a running setup program, and by an uninstall from its start until
 // its finishing copy has ended: each refuses to run while the other's exists.
+// Where the system has sessions (NT 5 on), in the machine's namespace, so that
+// a deployment in session 0 and a user's session see each other.
 #define SETUP_MUTEX_NAME "Brimwave Setup"
 #define UNINSTALL_MUTEX_NAME "Brimwave Uninstall"
+#define MACHINE_NAMESPACE "Global\\"
 
 #ifndef RC_INVOKED
+#include <stddef.h>
 #include <stdint.h>
 
 enum {
@@ -44,6 +53,12 @@ enum {
     FILE_FLAG_EXPAND = 1, // expand the resource into the file called name
     FILE_FLAG_FOLDER = 2, // create a sub-folder called name (tested first)
 };
+
+// The version as Apps & features and the logs show it: version div 100, a
+// point and two digits ("1.00" for 100, "1.05" for 105, "1.10" for 110), so
+// that a later version is greater read as a number or as a dotted version.
+enum { DISPLAY_VERSION_SIZE = 12 };
+bool format_display_version(uint32_t version, char *text, size_t size);
 
 struct FileTableEntry {
     char name[FILE_TABLE_NAME_SIZE];

@@ -102,6 +102,22 @@ bool delete_uninstall_value(const char *value_path)
     return delete_value(delete_area, HKEY_LOCAL_MACHINE, UNINSTALL_KEY, value_path);
 }
 
+bool can_write_uninstall_entry(void)
+{
+    // With the access the writes ask for.
+    HKEY key;
+    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, 0, KEY_ALL_ACCESS, &key);
+    if (result == ERROR_FILE_NOT_FOUND) {
+        char parent[] = UNINSTALL_KEY;
+        *(char *)last_backslash(parent) = 0;
+        result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_CREATE_SUB_KEY, &key);
+    }
+    if (result != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 bool query_registry_value(const char *path, void *buffer, DWORD buffer_size, HKEY root,
                           DWORD *data_size)
 {

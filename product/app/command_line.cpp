@@ -3,6 +3,7 @@
 #include "services/text.h"
 
 const char finish_uninstall_switch[] = "/finish-uninstall";
+const char uninstall_usage[] = "Brimwave.exe /uninstall takes these options:\r\n/S /LOG=<file>";
 const char elevated_switch[] = "/elevated";
 static const char uninstall_switch[] = UNINSTALL_SWITCH;
 static const char quiet_switch[] = "/S";
@@ -120,14 +121,18 @@ bool read_uninstall_options(const char *command_line, UninstallOptions *options)
     options->log_file[0] = 0;
     if (!command_line)
         return true;
-    // Read to the end even past a bad option: "/S" still counts then, so
-    // that the refusal shows no message.
+    // Read to the end even past a refused argument: "/S" and "/LOG=" still
+    // count then, so that the refusal is told the way the caller asked.
     const char *start, *end;
     bool is_program_name = true;
     bool readable = true;
     for (const char *p = command_line; next_argument(p, &start, &end); p = end) {
-        if (!is_program_name && read_option(start, end, options) == OPTION_BAD)
-            readable = false;
+        if (!is_program_name && !is_same_word(start, end, uninstall_switch)) {
+            OptionRead read = read_option(start, end, options);
+            if (read == OPTION_BAD)
+                options->log_file[0] = 0;
+            readable = readable && read == OPTION_READ;
+        }
         is_program_name = false;
     }
     return readable;

@@ -23,9 +23,13 @@ struct UninstallOptions {
 };
 
 // Reads the options of command_line (program name first) into *options.
-// Arguments other than these two are left to their own readers, as before.
-// False for a "/LOG=" naming nothing or a file too long for log_file.
+// False for any argument but "/uninstall" and these two, and for a "/LOG="
+// naming nothing or a file too long for log_file (log_file is then empty);
+// the other options are read all the same.
 bool read_uninstall_options(const char *command_line, UninstallOptions *options);
+
+// The text that lists the options, for the message that refuses others.
+extern const char uninstall_usage[];
 
 // The private switch of the copy that removes the installation once the
 // uninstalling Brimwave.exe has ended.

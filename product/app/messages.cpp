@@ -51,9 +51,7 @@ void log_message(const char *text)
 
 void log_result(int exit_code)
 {
-    char line[LOG_PIECE_SIZE];
-    build_result_line(line, sizeof line, exit_code);
-    log_line(line);
+    log_exit_code((unsigned)exit_code, uninstall_result_text(exit_code));
 }
 
 int show_message(const char *text, UINT style, HWND owner)

@@ -281,20 +281,38 @@ int result(int exit_code)
     return exit_code;
 }
 
+// Whether setup or another removal runs; false after telling so, with the
+// exit code in *refusal. The raised start finds its parent's mutex made
+// already, and goes on. Inheritable for the finishing copy; never closed,
+// the mutex goes with the process.
+bool nobody_else_runs(const UninstallStart &start, bool quiet, int *refusal)
+{
+    const char *text = NULL;
+    switch (take_exclusion(UNINSTALL_MUTEX_NAME, SETUP_MUTEX_NAME, true)) {
+    case EXCLUSION_TAKEN:
+        return true;
+    case EXCLUSION_SAME_RUNNING:
+        if (is_marked_by_parent(start))
+            return true;
+        text = "Another removal of Brimwave is running. Wait until it has finished.";
+        break;
+    case EXCLUSION_OTHER_RUNNING:
+        text = "Brimwave Setup is running. Finish it, then uninstall Brimwave again.";
+        break;
+    case EXCLUSION_UNSURE:
+        text = "Brimwave Setup or another removal of Brimwave is running. Wait until it has "
+               "finished, then uninstall Brimwave again.";
+        break;
+    }
+    show_message(text, MB_OK | MB_ICONEXCLAMATION, NULL);
+    *refusal = quiet ? UNINSTALL_ANOTHER_RUNNING : UNINSTALL_FAILED;
+    return false;
+}
+
 } // namespace
 
 int start_uninstall(const char *command_line, const UninstallOptions &options)
 {
-    // Made before setup's is looked for: a setup starting at this moment
-    // looks for this one after making its own, so one of the two sees the
-    // other. The raised start opens the one its parent made. Inheritable
-    // for the finishing copy; never closed, it goes with the process.
-    SECURITY_ATTRIBUTES inheritable = {};
-    inheritable.nLength = sizeof inheritable;
-    inheritable.bInheritHandle = TRUE;
-    HANDLE mutex = CreateMutexA(&inheritable, FALSE, UNINSTALL_MUTEX_NAME);
-    bool mutex_existed = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
-    log_line("Uninstall: ", command_line);
     // This process waits until the folder is gone: it must not hold it as
     // its current folder, as a shortcut's start would.
     char windows_folder[MAX_PATH];
@@ -307,15 +325,16 @@ int start_uninstall(const char *command_line, const UninstallOptions &options)
     start.marked = read_elevated_command(command_line, &start.marked_id);
     start.parent_known = start.marked && find_parent_process(&start.parent_id);
     const bool quiet = options.quiet;
-    if (is_mutex_held(SETUP_MUTEX_NAME)) {
-        show_message("Brimwave Setup is running. Finish it, then uninstall Brimwave again.",
-                     MB_OK | MB_ICONEXCLAMATION, NULL);
-        return result(quiet ? UNINSTALL_ANOTHER_RUNNING : UNINSTALL_FAILED);
-    }
-    // Only the raised start may find the mutex made already: its parent's.
-    if (quiet && mutex_existed && !is_marked_by_parent(start)) {
-        log_line("Another removal of Brimwave is running; nothing has been changed.");
-        return result(UNINSTALL_ANOTHER_RUNNING);
+    int refusal;
+    if (!nobody_else_runs(start, quiet, &refusal))
+        return result(refusal);
+    UninstallRoute route = choose_uninstall_route(start);
+    // Nobody is there to answer Windows' question for rights.
+    if (route == UNINSTALL_ASK_AND_ELEVATE && quiet) {
+        show_message("Brimwave cannot be removed without administrator rights. Run its quiet "
+                     "uninstall command as an administrator. Nothing has been changed.",
+                     MB_OK | MB_ICONERROR, NULL);
+        return result(UNINSTALL_ELEVATION_REQUIRED);
     }
     // In this mode Brimwave makes no window of its own: any window of the
     // class belongs to a Brimwave that is running.
@@ -338,7 +357,7 @@ int start_uninstall(const char *command_line, const UninstallOptions &options)
                      MB_OK | MB_ICONERROR, NULL);
         return result(UNINSTALL_FAILED);
     }
-    UninstallRoute route = choose_uninstall_route(start);
+    log_line("Mode: ", quiet ? "quiet removal" : "removal after a question");
     // On Windows 9x the copy waits for the process that asked to end.
     uint32_t asking_process_id =
         is_marked_by_parent(start) ? start.marked_id : GetCurrentProcessId();

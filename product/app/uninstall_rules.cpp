@@ -168,20 +168,11 @@ const char *uninstall_result_text(int exit_code)
         return "Brimwave has been removed; some of its files go at the next restart";
     case UNINSTALL_ANOTHER_RUNNING:
         return "Brimwave Setup or another removal is running; nothing was changed";
+    case UNINSTALL_COMMAND_REFUSED:
+        return "the command line was refused; nothing was changed";
+    case UNINSTALL_ELEVATION_REQUIRED:
+        return "administrator rights are required; nothing was changed";
     default:
         return "Brimwave was not removed completely, or not at all";
     }
-}
-
-bool build_result_line(char *dest, size_t size, int exit_code)
-{
-    if (size == 0)
-        return false;
-    char digits[DECIMAL_SIZE];
-    char *cursor = dest;
-    char *limit = dest + size;
-    return append_text(&cursor, limit, "Result: ") &&
-           append_text(&cursor, limit, format_decimal(static_cast<uint32_t>(exit_code), digits)) &&
-           append_text(&cursor, limit, " ") &&
-           append_text(&cursor, limit, uninstall_result_text(exit_code));
 }

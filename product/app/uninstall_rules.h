@@ -72,6 +72,3 @@ int removal_exit_code(bool something_kept, bool something_at_restart);
 // What an exit code of the uninstaller means, for the log's last line.
 const char *uninstall_result_text(int exit_code);
 
-// The log's last line: "Result: <exit code> <what it means>". False, with
-// dest holding as much as fits, when it does not fit.
-bool build_result_line(char *dest, size_t size, int exit_code);

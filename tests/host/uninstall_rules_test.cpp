@@ -1,6 +1,7 @@
 // The uninstaller's decisions without Win32: which recorded paths name this
 // installation, which folder it is, and which folders may go.
 #include <gtest/gtest.h>
+#include "services/exit_codes.h"
 #include <string.h>
 #include "product/app/uninstall_rules.h"
 #include "tests/host/code_page_stand_in.h"
@@ -193,12 +194,12 @@ TEST(UninstallResult, ExitCodeAndItsLine)
     EXPECT_EQ(removal_exit_code(true, false), 1);
     EXPECT_EQ(removal_exit_code(true, true), 1);
     char line[128];
-    ASSERT_TRUE(build_result_line(line, sizeof line, 0));
-    EXPECT_STREQ(line, "Result: 0 Brimwave has been removed");
-    ASSERT_TRUE(build_result_line(line, sizeof line, 3));
-    EXPECT_STREQ(line, "Result: 3 the user answered No; nothing was removed");
-    ASSERT_TRUE(build_result_line(line, sizeof line, 1618));
-    EXPECT_STREQ(line, "Result: 1618 Brimwave Setup or another removal is running; nothing was changed");
-    EXPECT_FALSE(build_result_line(line, 12, 3010));
-    EXPECT_STREQ(line, "Result: 301");
+    ASSERT_TRUE(build_exit_line(line, sizeof line, 0, uninstall_result_text(0)));
+    EXPECT_STREQ(line, "Exit code: 0 (Brimwave has been removed)");
+    ASSERT_TRUE(build_exit_line(line, sizeof line, 3, uninstall_result_text(3)));
+    EXPECT_STREQ(line, "Exit code: 3 (the user answered No; nothing was removed)");
+    ASSERT_TRUE(build_exit_line(line, sizeof line, 740, uninstall_result_text(740)));
+    EXPECT_STREQ(line, "Exit code: 740 (administrator rights are required; nothing was changed)");
+    EXPECT_FALSE(build_exit_line(line, 15, 3010, uninstall_result_text(3010)));
+    EXPECT_STREQ(line, "Exit code: 301");
 }
