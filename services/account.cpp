@@ -13,7 +13,7 @@ bool runs_as_local_system(void)
     TokenInformationProc token_information =
         find_entry_point<TokenInformationProc>(advapi, "GetTokenInformation");
     HANDLE token;
-    if (!open_token || !token_information || !open_token(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!open_token || !token_information || !open_token((HANDLE)-1, TOKEN_QUERY, &token)) // the current process
         return false;
     DWORD user[64];
     DWORD size;

@@ -116,6 +116,8 @@ void SetupRun::screenshot(const std::string &name)
 
 void SetupRun::store_previous_installation(const char *directory, DWORD version)
 {
+    // The machine's entry would decide over the user's record.
+    delete_key_tree(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
     ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramDirectory", REG_SZ, directory,
                             static_cast<DWORD>(strlen(directory) + 1)));
     ASSERT_TRUE(write_value(HKEY_CURRENT_USER, PRODUCT_KEY, "ProgramVersion", REG_BINARY,

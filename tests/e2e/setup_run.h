@@ -28,7 +28,7 @@ protected:
     // A screenshot in the folder named by SCREENSHOT_DIR, when it is set.
     void screenshot(const std::string &name);
 
-    // The per-user values an earlier installation leaves.
+    // The per-user values an earlier installation leaves, and no machine entry.
     void store_previous_installation(const char *directory, DWORD version);
 
     ChildProcess setup_;

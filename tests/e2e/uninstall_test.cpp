@@ -493,9 +493,9 @@ protected:
         EXPECT_TRUE(is_pending_delete(moved)) << moved;
         // That process waits for the copy, which holds the mutex it inherited.
         EXPECT_EQ(::wait_for_exit(uninstaller_, 0), static_cast<DWORD>(STILL_ACTIVE));
-        EXPECT_TRUE(mutex_exists(UNINSTALL_MUTEX_NAME));
+        EXPECT_TRUE(mutex_exists(MACHINE_NAMESPACE UNINSTALL_MUTEX_NAME));
         EXPECT_EQ(close_copy_report(), 0u);
-        EXPECT_FALSE(mutex_exists(UNINSTALL_MUTEX_NAME));
+        EXPECT_FALSE(mutex_exists(MACHINE_NAMESPACE UNINSTALL_MUTEX_NAME));
     }
 
     // Uninstalls the installation in folder with the registered command and
@@ -543,10 +543,10 @@ protected:
         std::string all;
         for (const std::string &line : *log)
             all += line + "\n";
-        EXPECT_EQ(line_starting(*log, "Uninstall: "), "Uninstall: " + command) << all;
+        EXPECT_EQ(line_starting(*log, "Command line: "), "Command line: " + command) << all;
         // The result comes last, written once the removal has ended.
         EXPECT_EQ(log->empty() ? "<empty>" : log->back(),
-                  line_starting(*log, "Result: " + std::to_string(code) + " "))
+                  line_starting(*log, "Exit code: " + std::to_string(code) + " ("))
             << all;
         return code;
     }
@@ -1041,7 +1041,7 @@ TEST_F(Uninstall, QuietlyItShowsNothingAndEndsWhenEverythingIsGone)
     expect_everything_gone(apps_folder);
     for (int csidl : common_shortcut_folders)
         EXPECT_FALSE(file_exists(wide_shortcut_path(csidl))) << csidl;
-    EXPECT_FALSE(mutex_exists(UNINSTALL_MUTEX_NAME));
+    EXPECT_FALSE(mutex_exists(MACHINE_NAMESPACE UNINSTALL_MUTEX_NAME));
     const std::string folder = apps_folder;
     for (const std::string &line :
          {"Removing without asking: " + folder, "Removing the installation in " + folder,
@@ -1049,7 +1049,7 @@ TEST_F(Uninstall, QuietlyItShowsNothingAndEndsWhenEverythingIsGone)
           std::string("Removed the registry key HKEY_CURRENT_USER\\Software\\Brimwave"),
           "Removed the registry key HKEY_LOCAL_MACHINE\\" + std::string(UNINSTALL_KEY),
           "Removed the folder " + folder, std::string(removed_text),
-          std::string("Result: 0 Brimwave has been removed")})
+          std::string("Exit code: 0 (Brimwave has been removed)")})
         EXPECT_EQ(line_starting(log, line), line);
     for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS,
                       CSIDL_COMMON_DESKTOPDIRECTORY})
@@ -1082,7 +1082,7 @@ TEST_F(Uninstall, QuietlyAProgramHeldOpenGoesAtTheNextRestartWithItsFolder)
     for (const std::string &line :
          {"In use, deleted at the next restart: " + program,
           "Removed at the next restart: the folder " + folder, std::string(removed_text),
-          std::string("Result: 3010 Brimwave has been removed; some of its files go at the next restart")})
+          std::string("Exit code: 3010 (Brimwave has been removed; some of its files go at the next restart)")})
         EXPECT_EQ(line_starting(log, line), line);
     if (running_under_wine()) {
         ChildProcess boot;
@@ -1092,42 +1092,68 @@ TEST_F(Uninstall, QuietlyAProgramHeldOpenGoesAtTheNextRestartWithItsFolder)
     }
 }
 
-TEST_F(Uninstall, QuietlyWithLimitedRightsItRaisesThemWithoutAsking)
+// Nobody would answer Windows' request for rights: a quiet uninstall
+// without them asks nothing and says why.
+TEST_F(Uninstall, QuietlyWithLimitedRightsItEndsWith740AndChangesNothing)
 {
     install(apps_folder);
     HANDLE limited = limited_token();
     ASSERT_NE(limited, nullptr);
     CommandLineWatch watch;
     std::vector<std::string> log;
-    EXPECT_EQ(uninstall_quietly(&log, limited), 0u);
+    EXPECT_EQ(uninstall_quietly(&log, limited), 740u);
     CloseHandle(limited);
     std::vector<std::string> lines = watch.stop();
-    expect_everything_gone(apps_folder);
-    EXPECT_EQ(line_starting(log, "Asking for administrator rights"), "Asking for administrator rights");
-    // The raised start is quiet too, and gets no log: only the process the
-    // caller started writes it.
-    const std::string raised = " /uninstall /elevated " + std::to_string(uninstaller_.id) + " /S";
+    expect_installation_in_place(apps_folder);
     std::string all;
     for (const std::string &line : lines)
         all += line + "\n";
-    EXPECT_NE(all.find(raised), std::string::npos) << all;
-    EXPECT_EQ(all.find("/elevated " + std::to_string(uninstaller_.id) + " /S /LOG"), std::string::npos)
-        << all;
-    EXPECT_EQ(line_starting(log, "Removing the installation in "), "<none>") << "the copy logged";
+    EXPECT_EQ(all.find("/elevated"), std::string::npos) << all;
+    EXPECT_EQ(line_starting(log, "Asking for administrator rights"), "<none>");
+    EXPECT_EQ(log.back(), "Exit code: 740 (administrator rights are required; nothing was changed)");
 }
 
-TEST_F(Uninstall, QuietlyItRefusesWhileSetupOrAnotherRemovalRuns)
+TEST_F(Uninstall, ItRefusesWhileSetupOrAnotherRemovalRunsAndUnknownOptions)
 {
     install(apps_folder);
-    for (const char *name : {SETUP_MUTEX_NAME, UNINSTALL_MUTEX_NAME}) {
-        SCOPED_TRACE(name);
-        HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
-        ASSERT_NE(mutex, nullptr);
+    // A name another program took first counts as setup or a removal.
+    const char unsure_text[] = "Brimwave Setup or another removal of Brimwave is running. Wait "
+                               "until it has finished, then uninstall Brimwave again.";
+    const struct {
+        const char *name;
+        bool event;
+        const char *text;
+    } holders[] = {
+        {MACHINE_NAMESPACE SETUP_MUTEX_NAME, false, setup_running_text},
+        {MACHINE_NAMESPACE UNINSTALL_MUTEX_NAME, false,
+         "Another removal of Brimwave is running. Wait until it has finished."},
+        {MACHINE_NAMESPACE SETUP_MUTEX_NAME, true, unsure_text},
+        {MACHINE_NAMESPACE UNINSTALL_MUTEX_NAME, true, unsure_text},
+    };
+    for (const auto &holder : holders) {
+        SCOPED_TRACE(std::string(holder.name) + (holder.event ? " event" : " mutex"));
+        HANDLE held = holder.event ? CreateEventA(nullptr, TRUE, FALSE, holder.name)
+                                   : CreateMutexA(nullptr, FALSE, holder.name);
+        ASSERT_NE(held, nullptr);
         std::vector<std::string> log;
         EXPECT_EQ(uninstall_quietly(&log), 1618u);
-        CloseHandle(mutex);
+        // Interactive, it says so and removes nothing.
+        HWND box = start_uninstaller(registered_command());
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(read_message_box(box).text, holder.text);
+        press_button(box, IDOK);
+        EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u);
+        CloseHandle(held);
         expect_installation_in_place(apps_folder);
     }
+    // An option it does not know: the options listed, nothing removed.
+    HWND box = start_uninstaller(registered_command() + " /silent");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(read_message_box(box).text,
+              "Brimwave.exe /uninstall takes these options:\r\n/S /LOG=<file>");
+    press_button(box, IDOK);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 2u);
+    expect_installation_in_place(apps_folder);
 }
 
 // Windows 9x can neither rename nor delete a running program: the process
@@ -1152,7 +1178,7 @@ TEST_F(Uninstall, QuietlyOnWindows9xTheCopyFinishesAndLogsTheResult)
     CloseHandle(limited);
     EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 0u);
     std::vector<std::string> log;
-    for (int i = 0; i < 300 && line_starting(log, "Result: ") == "<none>"; i++, Sleep(100))
+    for (int i = 0; i < 300 && line_starting(log, "Exit code: ") == "<none>"; i++, Sleep(100))
         log = log_lines(log_file);
     delete_key_tree(HKEY_CURRENT_USER, app_key);
     std::string all;
@@ -1160,7 +1186,7 @@ TEST_F(Uninstall, QuietlyOnWindows9xTheCopyFinishesAndLogsTheResult)
         all += line + "\n";
     EXPECT_EQ(line_starting(log, "The removal goes on once this process has ended."),
               "The removal goes on once this process has ended.") << all;
-    EXPECT_EQ(log.empty() ? "<empty>" : log.back(), "Result: 0 Brimwave has been removed") << all;
+    EXPECT_EQ(log.empty() ? "<empty>" : log.back(), "Exit code: 0 (Brimwave has been removed)") << all;
     EXPECT_EQ(line_starting(log, "Moved the running program"), "<none>") << all;
     expect_everything_gone(apps_folder);
 }

@@ -14,7 +14,8 @@ import pefile
 
 EXPECTED = {
     "ADVAPI32.dll": ["RegCloseKey", "RegCreateKeyExA", "RegDeleteKeyA", "RegDeleteValueA",
-                     "RegEnumKeyExA", "RegOpenKeyExA", "RegQueryValueExA", "RegSetValueExA"],
+                     "RegEnumKeyExA", "RegOpenKeyExA", "RegQueryValueExA", "RegSetValueExA",
+                     "GetUserNameA"],
     "GDI32.dll": ["DeleteObject", "GetObjectA", "GetStockObject"],
     "KERNEL32.dll": ["CloseHandle", "CreateDirectoryA", "CreateFileA", "CreateMutexA", "DeleteFileA",
                      "ExitProcess", "FindResourceA", "GetCommandLineA", "GetFileAttributesA", "GetFullPathNameA",
@@ -23,10 +24,11 @@ EXPECTED = {
                      "GlobalFree", "LoadLibraryExA", "LoadResource", "LockResource",
                      "MoveFileA", "MultiByteToWideChar", "OpenMutexA", "SetCurrentDirectoryA",
                      "SetFileAttributesA", "SetFilePointer", "SetLastError", "WideCharToMultiByte",
-                     "SizeofResource", "Sleep", "WriteFile", "lstrlenA"],
+                     "SizeofResource", "Sleep", "WriteFile", "lstrlenA", "GetExitCodeProcess",
+                     "GetFileInformationByHandle", "GetLocalTime", "GetVersion", "WaitForSingleObject"],
     "ole32.dll": ["CoCreateInstance", "CoInitialize", "CoTaskMemFree", "CoUninitialize"],
     "SHELL32.dll": ["SHBrowseForFolder", "SHGetPathFromIDList", "SHGetSpecialFolderLocation",
-                    "ShellExecuteA"],
+                    "ShellExecuteA", "ShellExecuteExA"],
     "USER32.dll": ["CopyImage", "CreateDialogParamA", "CreateWindowExA", "DefWindowProcA",
                    "DestroyWindow", "DialogBoxParamA", "EnableWindow", "EndDialog", "FindWindowA",
                    "GetClientRect", "GetDlgItem", "GetDlgItemTextA", "IsDialogMessageA",

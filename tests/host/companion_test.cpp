@@ -39,3 +39,23 @@ TEST(CompanionPaths, NothingIsStartedElsewhere)
         EXPECT_FALSE(companion_paths(c.command_line, c.module, folder, program)) << c.why;
     }
 }
+
+TEST(CompanionPaths, BesideSetupWhereverItRuns)
+{
+    const char *cases[][3] = {
+        {"D:\\SETUP.EXE", "D:\\", "D:\\bladeenc.exe"},
+        {"C:\\ccm\\cache\\SETUP.EXE", "C:\\ccm\\cache", "C:\\ccm\\cache\\bladeenc.exe"},
+        {"\\\\srv\\share\\SETUP.EXE", "\\\\srv\\share", "\\\\srv\\share\\bladeenc.exe"},
+    };
+    for (const auto &c : cases) {
+        char folder[260], program[260];
+        ASSERT_TRUE(companion_beside_setup(c[0], folder, sizeof folder, program, sizeof program)) << c[0];
+        EXPECT_STREQ(folder, c[1]);
+        EXPECT_STREQ(program, c[2]);
+    }
+    char folder[16], program[16];
+    EXPECT_FALSE(companion_beside_setup("SETUP.EXE", folder, sizeof folder, program, sizeof program));
+    // "C:\\Setup1\\bladeenc.exe" needs 21 bytes.
+    EXPECT_FALSE(companion_beside_setup("C:\\Setup1\\SETUP.EXE", folder, sizeof folder, program,
+                                        sizeof program));
+}

@@ -143,11 +143,8 @@ TEST(UninstallOptions, QuietAndLogInAnyOrderAndCase)
         {"B.exe /LOG=C:\\u.log /S /UNINSTALL", true, "C:\\u.log"},
         {"B.exe /uninstall /Log=\"C:\\My logs\\u.log\" /S", true, "C:\\My logs\\u.log"},
         {"B.exe /uninstall /LOG=\"C:\\My logs\"\\u.log", false, "C:\\My logs\\u.log"},
-        // Other arguments stay their readers' (the raised start's marker).
-        {"B.exe /uninstall /elevated 12 /S", true, ""},
-        // Neither the program name nor a quoted argument is an option, nor
-        // a longer word.
-        {"/S /uninstall \"/S\" /Sx /LOGS=x", false, ""},
+        // The program name is no option.
+        {"/S /uninstall", false, ""},
     };
     for (const Case &c : cases) {
         UninstallOptions options;
@@ -162,11 +159,17 @@ TEST(UninstallOptions, ALogNamingNothingOrTooLongIsRefusedQuietStillRead)
 {
     const std::string too_long = "B.exe /uninstall /S /LOG=C:\\" + std::string(LOG_FILE_SIZE, 'a');
     const std::string longest = "B.exe /uninstall /LOG=C:\\" + std::string(LOG_FILE_SIZE - 4, 'a');
-    for (const std::string &command : {std::string("B.exe /uninstall /LOG= /S"),
-                                       std::string("B.exe /uninstall /LOG=\"\" /S"), too_long}) {
+    // Neither a quoted option nor a longer word, nor any other argument
+    // (the raised start's marker has a reader of its own).
+    for (const std::string &command :
+         {std::string("B.exe /uninstall /LOG= /S"), std::string("B.exe /uninstall /LOG=\"\" /S"),
+          too_long, std::string("B.exe /uninstall /silent /S"),
+          std::string("B.exe /uninstall \"/S\" /S"), std::string("B.exe /uninstall /Sx /S"),
+          std::string("B.exe /uninstall /LOGS=x /S"), std::string("B.exe /uninstall /elevated 12 /S")}) {
         UninstallOptions options;
         EXPECT_FALSE(read_uninstall_options(command.c_str(), &options)) << command;
         EXPECT_TRUE(options.quiet) << "the refusal stays quiet: " << command;
+        EXPECT_STREQ(options.log_file, "") << command;
     }
     UninstallOptions options;
     EXPECT_TRUE(read_uninstall_options(longest.c_str(), &options));

@@ -33,8 +33,12 @@ void store(const char *name, const Stored &value)
 
 class PreviousInstallation : public ::testing::Test {
 protected:
-    void SetUp() override { delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY); }
-    void TearDown() override { delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY); }
+    void SetUp() override
+    {
+        delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
+        delete_key_tree(HKEY_LOCAL_MACHINE, UNINSTALL_KEY);
+    }
+    void TearDown() override { SetUp(); }
 };
 } // namespace
 
@@ -70,6 +74,49 @@ TEST_F(PreviousInstallation, DetectionAcceptsAnyVersionValueOfAtMostFourBytes)
             EXPECT_STREQ(state.previous_directory, c.previous_directory);
         }
     }
+}
+
+// The machine's entry decides where it names a folder that holds the
+// program; where it names one without, the user's record is not asked.
+TEST_F(PreviousInstallation, TheMachinesEntryDecidesWhereItNamesAFolder)
+{
+    const char folder[] = "C:\\MachineEntry";
+    CreateDirectoryA(folder, nullptr);
+    const struct {
+        const char *name;
+        bool location, program, version;
+        bool installed;
+        uint32_t installed_version;
+        const char *previous_directory;
+    } cases[] = {
+        {"program and version", true, true, true, true, 101, folder},
+        {"an earlier build's entry, no version", true, true, false, true, 0, folder},
+        {"folder without the program", true, false, true, false, 0, ""},
+        {"no InstallLocation", false, true, true, true, 99, "C:\\Old"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        store("ProgramDirectory", {true, REG_SZ, std::string("C:\\Old", 7)});
+        store("ProgramVersion", {true, REG_BINARY, std::string("c\0\0\0", 4)});
+        const DWORD version = 101;
+        if (c.location)
+            ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "InstallLocation", REG_SZ,
+                                    folder, sizeof folder));
+        if (c.version)
+            ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "ProgramVersion",
+                                    REG_BINARY, &version, 4));
+        DeleteFileA("C:\\MachineEntry\\Brimwave.exe");
+        if (c.program)
+            ASSERT_TRUE(write_file("C:\\MachineEntry\\Brimwave.exe", "program"));
+        InstallState state;
+        memset(&state, 0x5A, sizeof state);
+        detect_previous_installation(&state);
+        EXPECT_EQ(state.installed, c.installed);
+        EXPECT_EQ(state.installed_version, c.installed_version);
+        EXPECT_STREQ(state.previous_directory, c.previous_directory);
+    }
+    remove_tree(folder);
 }
 
 namespace {
