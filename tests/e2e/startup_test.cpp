@@ -90,7 +90,7 @@ TEST_F(Startup, AnotherSetupsWindowOrMutexMakesItLeaveSilently)
         if (window)
             create_setup_window();
         else
-            ASSERT_NE(mutex = CreateMutexA(nullptr, TRUE, "Brimwave Setup"), nullptr);
+            ASSERT_NE(mutex = CreateMutexA(nullptr, TRUE, MACHINE_NAMESPACE SETUP_MUTEX_NAME), nullptr);
         start();
         // It ends without showing anything.
         DWORD code = STILL_ACTIVE;

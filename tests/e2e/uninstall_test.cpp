@@ -278,20 +278,6 @@ private:
     std::thread thread_;
 };
 
-// The lines of a log file, without their CR LF.
-std::vector<std::string> log_lines(const std::string &path)
-{
-    std::vector<std::string> lines;
-    std::string text = file_contents(path);
-    for (size_t at = 0, end; at < text.size(); at = end + 2) {
-        end = text.find("\r\n", at);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(at, end - at));
-    }
-    return lines;
-}
-
 // The first line of lines that starts with start, or "<none>".
 std::string line_starting(const std::vector<std::string> &lines, const std::string &start)
 {

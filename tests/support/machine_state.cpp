@@ -272,3 +272,17 @@ bool write_file(const std::string &path, const std::string &text)
         CloseHandle(file);
     return ok;
 }
+
+// The lines of a log file, without their CR LF.
+std::vector<std::string> log_lines(const std::string &path)
+{
+    std::vector<std::string> lines;
+    std::string text = file_contents(path);
+    for (size_t at = 0, end; at < text.size(); at = end + 2) {
+        end = text.find("\r\n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(at, end - at));
+    }
+    return lines;
+}

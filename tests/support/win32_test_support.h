@@ -118,6 +118,8 @@ Shortcut read_shortcut(const std::wstring &path);
 // Each of these also takes a path in UTF-16.
 std::string file_contents(const std::string &path);
 std::string file_contents(const std::wstring &path);
+// The lines of a log file, without their CR LF.
+std::vector<std::string> log_lines(const std::string &path);
 // Both files exist and hold the same bytes; the failure says how they differ.
 ::testing::AssertionResult same_contents(const std::string &path, const std::string &expected);
 ::testing::AssertionResult same_contents(const std::wstring &path, const std::string &expected);

@@ -100,15 +100,18 @@ TEST_F(PreviousInstallation, TheMachinesEntryDecidesWhereItNamesAFolder)
         store("ProgramDirectory", {true, REG_SZ, std::string("C:\\Old", 7)});
         store("ProgramVersion", {true, REG_BINARY, std::string("c\0\0\0", 4)});
         const DWORD version = 101;
-        if (c.location)
+        if (c.location) {
             ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "InstallLocation", REG_SZ,
                                     folder, sizeof folder));
-        if (c.version)
+        }
+        if (c.version) {
             ASSERT_TRUE(write_value(HKEY_LOCAL_MACHINE, UNINSTALL_KEY, "ProgramVersion",
                                     REG_BINARY, &version, 4));
+        }
         DeleteFileA("C:\\MachineEntry\\Brimwave.exe");
-        if (c.program)
+        if (c.program) {
             ASSERT_TRUE(write_file("C:\\MachineEntry\\Brimwave.exe", "program"));
+        }
         InstallState state;
         memset(&state, 0x5A, sizeof state);
         detect_previous_installation(&state);
