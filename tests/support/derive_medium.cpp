@@ -1,25 +1,21 @@
 // Makes a test medium's SETUP.EXE from the shipped one: a copy whose payload
-// resources are replaced or changed, so that the tests run the shipped code
-// with another payload. Each argument works on the bytes the arguments
-// before it left (at first the shipped ones):
+// resources are replaced, so that the tests run the shipped code with another
+// payload.
 //   derive_medium SOURCE TARGET ID=FILE...   resource ID becomes FILE's bytes
-//   derive_medium SOURCE TARGET ID+1...      payload ID's SZDD header claims
+//   derive_medium SOURCE TARGET ID+1...      resource ID's SZDD header claims
 //                                            one byte more than it holds
-//   derive_medium SOURCE TARGET ID^N...      the lowest bit of payload ID's
-//                                            byte N (from the end if
-//                                            negative) flips
-//   derive_medium SOURCE TARGET ID!...       payload ID's digest records its
-//                                            packed bytes as they are now, so
-//                                            that only its expansion shows a
-//                                            change
+//   derive_medium SOURCE TARGET ID^N...      the lowest bit of its byte N
+//                                            (from the end if negative) flips
+//   derive_medium SOURCE TARGET ID!...       its digest (resource ID + 100)
+//                                            records its packed bytes as they
+//                                            are, so only an expansion shows
+// each on the bytes an earlier argument gave, or the shipped ones.
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <vector>
 #include "services/crc32.h"
-#include "services/payload_header.h"
-#include "services/product.h"
 
 namespace {
 bool read_file(const char *path, std::vector<char> *data)
@@ -47,69 +43,21 @@ bool read_payload(HMODULE module, int id, std::vector<char> *data)
     return true;
 }
 
-struct Resource {
-    int id;
-    std::vector<char> data;
-};
-std::vector<Resource> resources;
+std::vector<std::vector<char>> payloads;
+std::vector<int> ids;
 
-// Resource id as the earlier arguments left it; null when the shipped file has none.
-std::vector<char> *resource(HMODULE shipped, int id)
+// Resource id as an earlier argument left it, taken out of the list, or the shipped one.
+bool take(HMODULE shipped, int id, std::vector<char> *data)
 {
-    for (Resource &r : resources)
-        if (r.id == id)
-            return &r.data;
-    Resource added = {id, {}};
-    if (!read_payload(shipped, id, &added.data))
-        return nullptr;
-    resources.push_back(added);
-    return &resources.back().data;
-}
-
-bool change(HMODULE shipped, int id, const char *rest)
-{
-    if (*rest == '=') {
-        std::vector<char> data;
-        if (!read_file(rest + 1, &data))
-            return false;
-        std::vector<char> *known = resource(shipped, id);
-        if (known) {
-            *known = data;
-        } else {
-            resources.push_back({id, data});
+    for (size_t earlier = 0; earlier < ids.size(); earlier++) {
+        if (ids[earlier] == id) {
+            *data = payloads[earlier];
+            ids.erase(ids.begin() + earlier);
+            payloads.erase(payloads.begin() + earlier);
+            return true;
         }
-        return true;
     }
-    std::vector<char> *data = resource(shipped, id);
-    if (!data)
-        return false;
-    if (strcmp(rest, "+1") == 0 && data->size() >= SZDD_HEADER_SIZE) {
-        // SZDD: the expanded size is the 32-bit value at offset 10.
-        unsigned size;
-        memcpy(&size, &(*data)[10], 4);
-        size++;
-        memcpy(&(*data)[10], &size, 4);
-        return true;
-    }
-    if (*rest == '^') {
-        char *end;
-        long at = strtol(rest + 1, &end, 10);
-        if (at < 0)
-            at += static_cast<long>(data->size());
-        if (*end || at < 0 || at >= static_cast<long>(data->size()))
-            return false;
-        (*data)[at] ^= 1;
-        return true;
-    }
-    std::vector<char> *digest = resource(shipped, id + PAYLOAD_DIGEST_ID_OFFSET);
-    if (strcmp(rest, "!") == 0 && digest && digest->size() == PAYLOAD_DIGEST_SIZE) {
-        data = resource(shipped, id); // the digest may have moved it
-        uint32_t crc = update_crc32(0, reinterpret_cast<const unsigned char *>(data->data()),
-                                    data->size());
-        memcpy(digest->data(), &crc, 4);
-        return true;
-    }
-    return false;
+    return read_payload(shipped, id, data);
 }
 } // namespace
 
@@ -128,10 +76,45 @@ int main(int argc, char **argv)
     for (int i = 3; i < argc; i++) {
         char *rest;
         int id = static_cast<int>(strtol(argv[i], &rest, 10));
-        if (!change(shipped, id, rest)) {
+        std::vector<char> data;
+        bool ok;
+        if (*rest == '=') {
+            ok = read_file(rest + 1, &data);
+            std::vector<char> replaced;
+            take(shipped, id, &replaced);
+        } else if (strcmp(rest, "!") == 0) {
+            std::vector<char> digest;
+            ok = take(shipped, id, &data) && take(shipped, id + 100, &digest) && digest.size() == 8;
+            if (ok) {
+                uint32_t crc = update_crc32(0, reinterpret_cast<unsigned char *>(data.data()),
+                                            data.size());
+                memcpy(&digest[0], &crc, 4);
+                ids.push_back(id + 100);
+                payloads.push_back(digest);
+            }
+        } else {
+            ok = take(shipped, id, &data);
+            long at = *rest == '^' ? strtol(rest + 1, nullptr, 10) : 0;
+            if (at < 0)
+                at += static_cast<long>(data.size());
+            if (ok && *rest == '^' && at >= 0 && at < static_cast<long>(data.size())) {
+                data[at] ^= 1;
+            } else if (ok && strcmp(rest, "+1") == 0 && data.size() >= 14) {
+                // SZDD: the expanded size is the 32-bit value at offset 10.
+                unsigned size;
+                memcpy(&size, &data[10], 4);
+                size++;
+                memcpy(&data[10], &size, 4);
+            } else {
+                ok = false;
+            }
+        }
+        if (!ok) {
             fprintf(stderr, "derive_medium: cannot use %s\n", argv[i]);
             return 1;
         }
+        ids.push_back(id);
+        payloads.push_back(data);
     }
     FreeLibrary(shipped);
 
@@ -142,11 +125,10 @@ int main(int argc, char **argv)
     }
     HANDLE update = BeginUpdateResourceA(target, FALSE);
     bool ok = update != nullptr;
-    for (size_t i = 0; ok && i < resources.size(); i++)
-        ok = UpdateResourceA(update, "RT_RCDATA", MAKEINTRESOURCEA(resources[i].id),
-                             MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                             resources[i].data.data(),
-                             static_cast<DWORD>(resources[i].data.size()));
+    for (size_t i = 0; ok && i < ids.size(); i++)
+        ok = UpdateResourceA(update, "RT_RCDATA", MAKEINTRESOURCEA(ids[i]),
+                             MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), payloads[i].data(),
+                             static_cast<DWORD>(payloads[i].size()));
     if (!update || !EndUpdateResourceA(update, !ok) || !ok) {
         fprintf(stderr, "derive_medium: cannot update the resources of %s (%lu)\n", target,
                 GetLastError());

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-#include "driver/setup_state.h"
 #include "services/files.h"
 #include "services/payload.h"
 #include "services/process.h"
@@ -166,26 +165,6 @@ TEST(Payload, AStagedFileWhoseBytesDifferFromItsDigestIsFatalAndReplacesNothing)
     EXPECT_EQ(file_contents(folder + "\\first.bmp"), "old first");
     EXPECT_EQ(file_contents(folder + "\\second.bmp"), "old second");
     EXPECT_EQ(folder_entries(folder), (std::vector<std::string>{"first.bmp", "second.bmp"}));
-}
-
-TEST(Payload, TheLargeMediumPassesTheStartUpCheck)
-{
-    // Drive E:, the shipped SETUP.EXE with a payload of about 28 MB; a
-    // failed check ends this process with exit code 1.
-    HMODULE large = load_as_data("E:\\SETUP.EXE");
-    ASSERT_NE(large, nullptr);
-    module_handle = large;
-    quiet_run = true;
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
-    check_payloads();
-    QueryPerformanceCounter(&end);
-    quiet_run = false;
-    double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
-    printf("check of the large payload: %.1f ms\n", ms);
-    RecordProperty("check_ms", static_cast<int>(ms));
-    FreeLibrary(large);
 }
 
 TEST(Payload, AFolderWhereNoFileCanBeMadeIsFatal)
