@@ -22,7 +22,7 @@ EXPECTED = {
                      "GetLastError", "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress", "IsDBCSLeadByte",
                      "GetSystemDirectoryA", "GetVersionExA", "GetWindowsDirectoryA", "GlobalAlloc",
                      "GlobalFree", "LoadLibraryExA", "LoadResource", "LockResource",
-                     "MoveFileA", "MultiByteToWideChar", "OpenMutexA", "SetCurrentDirectoryA",
+                     "MoveFileA", "MultiByteToWideChar", "OpenMutexA", "ReadFile", "SetCurrentDirectoryA",
                      "SetFileAttributesA", "SetFilePointer", "SetLastError", "WideCharToMultiByte",
                      "SizeofResource", "Sleep", "WriteFile", "lstrlenA", "GetExitCodeProcess",
                      "GetFileInformationByHandle", "GetLocalTime", "GetVersion", "WaitForSingleObject"],
