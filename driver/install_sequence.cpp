@@ -116,8 +116,8 @@ static void record_installation(void)
 enum { TEXT_VALUES = 5 };
 static const char *const listing_values[] = {
     "\\QuietUninstallString", "\\DisplayVersion", "\\Publisher", "\\DisplayIcon",
-    "\\InstallLocation",      "\\EstimatedSize",  "\\NoModify",  "\\NoRepair",
-    "\\ProgramVersion",
+    install_location_value,   "\\EstimatedSize",  "\\NoModify",  "\\NoRepair",
+    program_version_value,
 };
 
 // The complete entry, on every run. False when some value could not be
@@ -164,6 +164,9 @@ static bool register_uninstall_entry(void)
 // a quiet one waits for it, so that whoever deployed Brimwave finds the
 // encoder installed once setup has ended. Its result is logged, and never
 // decides setup's own.
+static const char encoder_started[] = "Encoder installer started: ";
+static const char encoder_not_started[] = "Encoder installer not started: ";
+
 static void launch_companion_encoder(bool quiet)
 {
     static char module[MAX_PATH];
@@ -180,7 +183,7 @@ static void launch_companion_encoder(bool quiet)
     }
     if (!quiet) {
         HINSTANCE result = ShellExecuteA(NULL, NULL, program, "/s", folder, SW_SHOW);
-        log_line((INT_PTR)result > 32 ? "Encoder installer started: " : "Encoder installer not started: ", program);
+        log_line((INT_PTR)result > 32 ? encoder_started : encoder_not_started, program);
         return;
     }
     SHELLEXECUTEINFOA start = {};
@@ -191,16 +194,15 @@ static void launch_companion_encoder(bool quiet)
     start.lpDirectory = folder;
     start.nShow = SW_SHOW;
     if (!ShellExecuteExA(&start) || !start.hProcess) {
-        log_line("Encoder installer not started: ", program);
+        log_line(encoder_not_started, program);
         return;
     }
     DWORD exit_code = 0;
     WaitForSingleObject(start.hProcess, INFINITE);
     char digits[DECIMAL_SIZE];
-    log_line("Encoder installer: ", program);
-    log_line("Encoder installer ended with exit code ",
-             GetExitCodeProcess(start.hProcess, &exit_code) ? format_decimal(exit_code, digits)
-                                                           : "(unknown)");
+    log_line(encoder_started, program);
+    if (GetExitCodeProcess(start.hProcess, &exit_code))
+        log_line("Encoder installer exit code: ", format_decimal(exit_code, digits));
     CloseHandle(start.hProcess);
 }
 
@@ -219,7 +221,7 @@ void run_install_sequence(void)
     record_installation();
     launch_companion_encoder(quiet_run);
     if (!register_uninstall_entry()) {
-        log_line("Brimwave's entry in Apps & features could not be written.");
+        log_line("The uninstall entry could not be written.");
         entry_missing = true;
     }
     int programs = all_users ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS;

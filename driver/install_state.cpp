@@ -20,8 +20,8 @@ static MachineRecord read_machine_record(InstallState *state)
 {
     DWORD size = 0;
     char program[MAX_PATH];
-    if (!query_registry_value(UNINSTALL_KEY "\\InstallLocation", state->previous_directory,
-                              sizeof state->previous_directory, HKEY_LOCAL_MACHINE, &size) ||
+    if (!query_uninstall_value(install_location_value, state->previous_directory,
+                               sizeof state->previous_directory, &size) ||
         !terminate_registry_text(state->previous_directory, sizeof state->previous_directory,
                                  size) ||
         !state->previous_directory[0])
@@ -33,8 +33,8 @@ static MachineRecord read_machine_record(InstallState *state)
         return MACHINE_NAMES_FOLDER;
     // Up to 4 bytes, as in the user's record. An entry without one was
     // written by an earlier build: an older version, updated in its folder.
-    if (!query_registry_value(UNINSTALL_KEY "\\ProgramVersion", &state->installed_version,
-                              sizeof state->installed_version, HKEY_LOCAL_MACHINE, &size))
+    if (!query_uninstall_value(program_version_value, &state->installed_version,
+                               sizeof state->installed_version, &size))
         state->installed_version = 0;
     return MACHINE_RECORDS_INSTALLATION;
 }

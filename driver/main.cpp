@@ -74,7 +74,7 @@ static void refuse_while_busy(void)
     case EXCLUSION_SAME_RUNNING:
         if (!quiet_run)
             ExitProcess(0);
-        log_line(SETUP_MUTEX_NAME " is running.");
+        log_line(SETUP_MUTEX_NAME, " is running.");
         break;
     case EXCLUSION_OTHER_RUNNING:
         show_message("Brimwave is being removed. Wait until the removal has finished, then "
@@ -82,8 +82,8 @@ static void refuse_while_busy(void)
                      MB_OK | MB_ICONEXCLAMATION, NULL);
         break;
     case EXCLUSION_UNSURE:
-        show_message("Another Brimwave Setup or a removal of Brimwave is running. Wait until "
-                     "it has finished, then run Setup again.",
+        show_message("Another Brimwave Setup or a removal is running. Wait until it has "
+                     "finished, then run Setup again.",
                      MB_OK | MB_ICONEXCLAMATION, NULL);
         break;
     }
@@ -166,8 +166,7 @@ static void settle_quiet_run(void)
     // Without the machine's entry the installation would be nobody's to
     // find or remove: found out before anything changes.
     if (!can_write_uninstall_entry()) {
-        log_line("Setup cannot write Brimwave's entry in HKEY_LOCAL_MACHINE: run it with "
-                 "administrator rights.");
+        log_line("Setup may not write to HKEY_LOCAL_MACHINE: run it as an administrator.");
         end_setup(SETUP_FAILED);
     }
     if (tell_product_is_running())

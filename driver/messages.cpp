@@ -22,15 +22,15 @@ static const char *exit_code_meaning(unsigned code)
 {
     switch (code) {
     case SETUP_INSTALLED:
-        return installation_done ? "Brimwave has been installed" : "nothing was changed";
+        return installation_done ? "installed" : "nothing changed";
     case SETUP_COMMAND_REFUSED:
-        return "the command line was refused; nothing was changed";
+        return "command line refused; nothing changed";
     case SETUP_NEWER_INSTALLED:
-        return "a newer version is installed; nothing was changed";
+        return "a newer version is installed; nothing changed";
     case SETUP_BUSY:
-        return "another Brimwave Setup or a removal is running; nothing was changed";
+        return "another setup or a removal is running; nothing changed";
     default:
-        return "Brimwave was not installed, or not completely";
+        return "not installed, or not completely";
     }
 }
 

@@ -111,7 +111,7 @@ void log_header(const char *program)
     if (runs_as_local_system())
         log_line("User: SYSTEM");
     else
-        log_line("User: ", GetUserNameA(user, &size) ? user : "(unknown)");
+        log_line("User: ", GetUserNameA(user, &size) ? user : "");
 }
 
 void log_exit_code(unsigned code, const char *meaning)

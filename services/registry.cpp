@@ -97,6 +97,13 @@ bool set_uninstall_value(const char *value_path, const void *data, DWORD size, D
     return set_value(set_area, HKEY_LOCAL_MACHINE, UNINSTALL_KEY, value_path, data, size, type);
 }
 
+bool query_uninstall_value(const char *value_path, void *buffer, DWORD buffer_size,
+                           DWORD *data_size)
+{
+    return query_value(query_area, HKEY_LOCAL_MACHINE, UNINSTALL_KEY, value_path, buffer,
+                       buffer_size, data_size);
+}
+
 bool delete_uninstall_value(const char *value_path)
 {
     return delete_value(delete_area, HKEY_LOCAL_MACHINE, UNINSTALL_KEY, value_path);

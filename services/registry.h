@@ -16,6 +16,8 @@ bool set_registry_value(const char *path, const void *data, DWORD size, DWORD ty
 // Below HKEY_LOCAL_MACHINE's uninstall key of the product, as the product ones.
 bool set_uninstall_value(const char *value_path, const void *data, DWORD size, DWORD type);
 bool delete_uninstall_value(const char *value_path);
+bool query_uninstall_value(const char *value_path, void *buffer, DWORD buffer_size,
+                           DWORD *data_size);
 // Whether this process may write the uninstall entry: its key opened for
 // writing, or, where it does not exist yet, its parent key for making it.
 // Nothing is changed.
