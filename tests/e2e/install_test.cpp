@@ -216,14 +216,16 @@ TEST_F(Install, UpdateAndNewerModesUseTheirWording)
     }
 }
 
-TEST_F(Install, TheCompanionStartsOnlyFromTheMediumRoot)
+TEST_F(Install, TheCompanionStartsBesideSetupAndNeverFromAnotherRoot)
 {
-    // A bare name: the command line holds no drive letter.
+    // A bare name: the command line holds no drive letter, and the
+    // companion beside setup starts all the same.
     start("SETUP.EXE", "D:\\", "D:\\SETUP.EXE");
     EXPECT_EQ(install(), installed_prompt);
     answer(IDNO);
-    EXPECT_EQ(companion_lines(), "");
+    EXPECT_EQ(companion_lines(), "command=\"D:\\bladeenc.exe\" /s|folder=D:\\\r\n");
     expect_installed_in(default_folder, default_folder);
+    DeleteFileA(companion_log);
 
     // A copy elsewhere would start whatever that drive's root holds.
     CreateDirectoryA("C:\\Downloads", nullptr);

@@ -9,7 +9,7 @@ const char log_file[] = "C:\\quiet.log";
 const char companion_log[] = "C:\\bladeenc.log";
 const char machine_setup_mutex[] = MACHINE_NAMESPACE SETUP_MUTEX_NAME;
 const char machine_uninstall_mutex[] = MACHINE_NAMESPACE UNINSTALL_MUTEX_NAME;
-const char exit_installed[] = "Exit code: 0 (Brimwave has been installed)\r\n";
+const char exit_installed[] = "Exit code: 0 (installed)\r\n";
 
 // A log without its header (date and time, program, command line, user)
 // and the mode line, which the tests of the header check on their own.
@@ -155,7 +155,7 @@ TEST_F(Quiet, AFreshInstallIntoAFolderWithSpacesShowsNothingAndCompletesTheListi
     EXPECT_EQ(log_body(log),
               "Installing Brimwave into " + folder + "\r\n"
               "Working ... Brimwave.exe\r\nWorking ... Brimwave.chm\r\nFiles in place\r\n"
-              "Encoder installer: D:\\bladeenc.exe\r\nEncoder installer ended with exit code 0\r\n"
+              "Encoder installer started: D:\\bladeenc.exe\r\nEncoder installer exit code: 0\r\n"
               "Shortcuts added\r\n"
               "Brimwave has been successfully installed!\r\nWould you like to run now?\r\n" +
                   std::string(exit_installed));
@@ -266,7 +266,7 @@ TEST_F(Quiet, TheEncoderInstallerBesideSetupInACacheFolder)
     EXPECT_EQ(file_contents(companion_log),
               "command=\"C:\\cache\\bladeenc.exe\" /s|folder=C:\\cache\r\n");
     std::string log = log_body(log_file);
-    EXPECT_NE(log.find("Encoder installer ended with exit code 0\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("Encoder installer exit code: 0\r\n"), std::string::npos) << log;
     DeleteFileA("C:\\cache\\bladeenc.exe");
     EXPECT_EQ(run("/S /LOG=C:\\quiet.log", "C:\\cache", "C:\\cache\\SETUP.EXE"), 0u);
     log = log_body(log_file);
@@ -288,7 +288,7 @@ TEST_F(Quiet, AnEarlierVersionIsUpdatedInItsFolderANewerOneAndAHeldFileChangeNot
     EXPECT_EQ(run("/S /LOG=C:\\quiet.log"), 3u);
     EXPECT_EQ(file_contents("C:\\A\\Brimwave.exe"), "old program");
     EXPECT_EQ(log_body(log_file), "A newer version is installed.\r\n"
-                                  "Exit code: 3 (a newer version is installed; nothing was changed)\r\n");
+                                  "Exit code: 3 (a newer version is installed; nothing changed)\r\n");
 
     install_older(99);
     DeleteFileA(log_file);
@@ -301,7 +301,7 @@ TEST_F(Quiet, AnEarlierVersionIsUpdatedInItsFolderANewerOneAndAHeldFileChangeNot
     EXPECT_EQ(folder_entries("C:\\A"), (std::vector<std::string>{"Brimwave.chm", "Brimwave.exe"}));
     log = file_contents(log_file);
     EXPECT_NE(log.find("Brimwave.chm is in use by another program."), std::string::npos) << log;
-    const std::string last = "Exit code: 1 (Brimwave was not installed, or not completely)\r\n";
+    const std::string last = "Exit code: 1 (not installed, or not completely)\r\n";
     EXPECT_EQ(log.substr(log.size() - last.size()), last);
 }
 
@@ -332,9 +332,8 @@ TEST_F(Quiet, AllUsersShortcutsAndRefusedOptionsAndFolders)
     start();
     HWND busy = wait_for_message_box("Install Brimwave");
     ASSERT_NE(busy, nullptr);
-    EXPECT_EQ(read_message_box(busy).text, "Another Brimwave Setup or a removal of Brimwave is "
-                                           "running. Wait until it has finished, then run Setup "
-                                           "again.");
+    EXPECT_EQ(read_message_box(busy).text, "Another Brimwave Setup or a removal is running. Wait "
+                                           "until it has finished, then run Setup again.");
     press_button(busy, IDOK);
     EXPECT_EQ(wait_for_exit(), 1u);
     for (HANDLE event : events)
@@ -347,7 +346,7 @@ TEST_F(Quiet, AllUsersShortcutsAndRefusedOptionsAndFolders)
         EXPECT_EQ(run(std::string("/S /LOG=C:\\quiet.log /D=") + folder), 1u) << folder;
         EXPECT_EQ(log_body(log_file),
                   "You must specify a valid destination drive and directory such as C:\\Brimwave\r\n"
-                  "Exit code: 1 (Brimwave was not installed, or not completely)\r\n")
+                  "Exit code: 1 (not installed, or not completely)\r\n")
             << folder;
         DeleteFileA(log_file);
         EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY)) << folder;
@@ -358,7 +357,7 @@ TEST_F(Quiet, AllUsersShortcutsAndRefusedOptionsAndFolders)
     EXPECT_EQ(run("/S /LOG=C:\\quiet.log /Quiet"), 2u);
     EXPECT_EQ(log_body(log_file), "Setup takes these options:\r\n"
                                   "/S /ALLUSERS /LOG=<file> /D=<folder> (last)\r\n"
-                                  "Exit code: 2 (the command line was refused; nothing was changed)\r\n");
+                                  "Exit code: 2 (command line refused; nothing changed)\r\n");
     // A log that cannot be written (a folder holds its name) refuses the
     // run before anything changes.
     DeleteFileA(log_file);
