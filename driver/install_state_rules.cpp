@@ -1,4 +1,5 @@
 #include "driver/install_state_rules.h"
+#include "services/product.h"
 #include "services/registry_path.h"
 #include "services/text.h"
 
@@ -25,6 +26,22 @@ bool build_version_label(uint32_t version, char *label, size_t size)
     char *end = label + size;
     return append_text(&cursor, end, "v") && append_text(&cursor, end, first) &&
            append_text(&cursor, end, fraction);
+}
+
+void choose_fresh_destination(char *destination, const char *program_files,
+                              const char *windows_directory)
+{
+    // A trailing backslash of the folder serves as the product folder's.
+    if (program_files && program_files[0] &&
+        join_path(destination, DESTINATION_SIZE, program_files, PRODUCT_FOLDER_NAME))
+        return;
+
+    destination[0] = 0;
+    if (!windows_directory || !windows_directory[0] || windows_directory[1] != ':')
+        return;
+    char folder[] = "?:\\Program Files";
+    folder[0] = windows_directory[0];
+    join_path(destination, DESTINATION_SIZE, folder, PRODUCT_FOLDER_NAME);
 }
 
 void judge_previous_installation(InstallState *state, RegistryRead directory,

@@ -41,6 +41,14 @@ struct RegistryRead {
 void judge_previous_installation(InstallState *state, RegistryRead directory,
                                  RegistryRead version);
 
+// Fresh installation: the Program Files folder (one trailing backslash
+// dropped) followed by "\Brimwave", or, without a usable Program Files value,
+// the Windows directory's drive with "\Program Files\Brimwave", or else empty.
+// program_files is the registry value as a terminated text, or NULL when it
+// could not be read; windows_directory likewise.
+void choose_fresh_destination(char *destination, const char *program_files,
+                              const char *windows_directory);
+
 // The destination offered (DESTINATION_SIZE bytes): the previous folder
 // unless mode is SETUP_FRESH; else choose_fresh_destination on what the
 // read of ProgramFilesDir left in program_files (size bytes) and the

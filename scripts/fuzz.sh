@@ -42,6 +42,7 @@ row() { printf '%-26s %12s %9s %9s  %s\n' "$@"; }
 line_coverage() {
     local target=$1 source
     source=$(cat "$build/fuzz_$target.source")
+    [ -f "$root/$source" ] || { echo "?"; return; }
     rm -f "$work/$target".*.profraw
     LLVM_PROFILE_FILE="$work/$target.%p.profraw" "$coverage_build/fuzz_$target" -runs=0 \
         -max_len="$max_len" "$work/$target" "$seeds" >"$work/$target.replay.log" 2>&1 ||

@@ -1,6 +1,7 @@
 // The uninstaller's rules on any paths: the installation folder taken from
 // the program's path, the comparison of recorded paths, and which folder may
 // be removed.
+#include <string>
 #include "product/app/uninstall_rules.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -39,11 +40,41 @@ static bool lies_below_a_root(const char *folder)
     return names_to_skip == 0 && depth > 0;
 }
 
+// The program an uninstall command starts, as the uninstaller reads the
+// registered command: between the first pair of quotes when it begins with
+// one (after blanks), else the whole command without a last argument
+// "/uninstall" in any case and the blanks around it.
+static bool model_program(std::string command, std::string *program)
+{
+    size_t start = command.find_first_not_of(" \t");
+    if (start == std::string::npos)
+        return false;
+    command.erase(0, start);
+    if (command[0] == '"') {
+        size_t close = command.find('"', 1);
+        if (close == std::string::npos)
+            return false;
+        *program = command.substr(1, close - 1);
+        return !program->empty();
+    }
+    command.erase(command.find_last_not_of(" \t") + 1);
+    size_t n = command.size();
+    if (n > 10 && (command[n - 11] == ' ' || command[n - 11] == '\t')) {
+        std::string last = command.substr(n - 10);
+        for (char &c : last)
+            c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        if (last == "/uninstall")
+            command.erase(command.find_last_not_of(" \t", n - 11) + 1);
+    }
+    *program = command;
+    return true;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
     uint8_t flags = input.byte();
-    size_t folder_size = input.byte() + 1;
+    size_t folder_size = input.byte();
     Exact other = input.text();
     Exact path = input.text(true);
     const char *program_path = path.get();
@@ -62,8 +93,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (is_removable_folder(folder))
             FUZZ_CHECK(lies_below_a_root(folder));
     } else {
-        FUZZ_CHECK(installation.get()[0] == 0);
+        FUZZ_CHECK(folder_size == 0 || installation.get()[0] == 0);
     }
+
+    // The program of a registered uninstall command.
+    std::string program;
+    bool readable = model_program(other.get(), &program) && program.size() < folder_size;
+    FUZZ_CHECK(uninstall_command_program(installation.get(), installation.size, other.get()) ==
+               readable);
+    FUZZ_CHECK(folder_size == 0 || installation.get() == (readable ? program : ""));
+
+    // The log's last line in any room: "Result: <code> <what it means>",
+    // cut short inside the buffer when it does not fit.
+    static const int exit_codes[] = {0, 1, 2, 5, 1223, 1602, 1618, 3010};
+    int exit_code = exit_codes[flags >> 5];
+    char whole[512];
+    FUZZ_CHECK(build_result_line(whole, sizeof whole, exit_code));
+    std::string prefix = "Result: " + std::to_string(exit_code) + " ";
+    FUZZ_CHECK(strncmp(whole, prefix.c_str(), prefix.size()) == 0 && whole[prefix.size()]);
+    Exact line(folder_size);
+    bool fits = strlen(whole) < folder_size;
+    FUZZ_CHECK(build_result_line(line.get(), line.size, exit_code) == fits);
+    if (folder_size > 0)
+        FUZZ_CHECK(std::string(whole).substr(0, folder_size - 1) == line.get());
 
     // Any folder, as a finishing command could name it.
     if (is_removable_folder(program_path))
