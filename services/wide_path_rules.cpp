@@ -71,12 +71,24 @@ static wchar_t lower_ascii_wide(wchar_t c)
     return c >= L'A' && c <= L'Z' ? (wchar_t)(c - L'A' + L'a') : c;
 }
 
-bool is_same_wide_path(const wchar_t *a, const wchar_t *b)
+// The length of path without one trailing backslash.
+static size_t length_without_backslash(const wchar_t *path)
 {
-    size_t i = 0;
-    while (a[i] && lower_ascii_wide(a[i]) == lower_ascii_wide(b[i]))
-        i++;
-    // What is left of each is nothing or one backslash.
-    return (!a[i] || (a[i] == L'\\' && !a[i + 1])) && (!b[i] || (b[i] == L'\\' && !b[i + 1]));
+    size_t n = 0;
+    while (path[n])
+        n++;
+    return n > 0 && path[n - 1] == L'\\' ? n - 1 : n;
 }
 
+bool is_same_wide_path(const wchar_t *a, const wchar_t *b)
+{
+    // Only one backslash is left off: "C:\A\\" is not "C:\A\", as it
+    // is not "C:\A".
+    size_t n = length_without_backslash(a);
+    if (n != length_without_backslash(b))
+        return false;
+    for (size_t i = 0; i < n; i++)
+        if (lower_ascii_wide(a[i]) != lower_ascii_wide(b[i]))
+            return false;
+    return true;
+}
