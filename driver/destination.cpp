@@ -1,4 +1,5 @@
 #include "driver/destination.h"
+#include "services/full_path.h"
 #include "services/payload.h"
 #include "services/product.h"
 #include "services/text.h"
@@ -7,6 +8,10 @@ bool is_acceptable_destination(const char *destination)
 {
     if (!destination[0] || destination[1] != ':' || destination[2] != '\\' ||
         !destination[3])
+        return false;
+    // Judged as Windows will read it: "C:\A\..\.." and "C:\." are the root.
+    char full[DESTINATION_SIZE];
+    if (full_path_form(full, sizeof full, destination) != FULL_PATH_FOLDER)
         return false;
 
     // Each file is also expanded and kept under its staging and backup names.

@@ -11,8 +11,10 @@ enum {
     UNINSTALL_COMMAND_SIZE = 260,
 };
 
-// "X:\" followed by at least one character, and short enough that every file
-// installed under it, and the uninstall command, can be written.
+// "X:\" followed by at least one character, a folder below the drive's root
+// in its full form (services/full_path.h: no spelling of the root, no
+// device), and short enough that every file installed under it, and the
+// uninstall command, can be written.
 bool is_acceptable_destination(const char *destination);
 
 // The folders an installation creates along destination, one a call: "X:\A",

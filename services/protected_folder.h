@@ -5,10 +5,13 @@
 #pragma once
 #include <windows.h>
 
-// The access list of such a folder: full control for SYSTEM and the
-// Administrators, passed on to everything inside, protected from what the
-// parent folder would pass on, nothing for anyone else.
-#define PROTECTED_FOLDER_SDDL "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
+// The descriptor of such a folder: owned by the Administrators (not by the
+// token's default owner, which can be the user, whose limited token would
+// then keep the owner's right to rewrite the access list), and an access
+// list of full control for SYSTEM and the Administrators, passed on to
+// everything inside, protected from what the parent folder would pass on,
+// nothing for anyone else.
+#define PROTECTED_FOLDER_SDDL "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)"
 
 // A security descriptor holding that access list, or NULL where the system
 // cannot make one (Windows 9x and NT 4 read no such text). Free it with

@@ -11,7 +11,6 @@ typedef DWORD(WINAPI *LongPathWProc)(LPCWSTR, LPWSTR, DWORD);
 typedef DWORD(WINAPI *LongPathAProc)(LPCSTR, LPSTR, DWORD);
 typedef BOOL(WINAPI *CreateFolderWProc)(LPCWSTR, LPSECURITY_ATTRIBUTES);
 typedef BOOL(WINAPI *RemoveFolderWProc)(LPCWSTR);
-typedef BOOL(WINAPI *CopyFileWProc)(LPCWSTR, LPCWSTR, BOOL);
 typedef HANDLE(WINAPI *CreateFileWProc)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
                                         HANDLE);
 typedef BOOL(WINAPI *MoveFileExWProc)(LPCWSTR, LPCWSTR, DWORD);
@@ -120,25 +119,81 @@ bool remove_folder_wide(const WCHAR *path)
     return ansi.valid && RemoveDirectoryA(ansi.text);
 }
 
-bool copy_file_wide(const WCHAR *from, const WCHAR *to)
+static HANDLE create_file(const WCHAR *path, DWORD access, DWORD share, DWORD disposition)
 {
-    CopyFileWProc copy_file = wide_call<CopyFileWProc>("CopyFileW");
-    if (copy_file)
-        return copy_file(from, to, TRUE) != FALSE;
-    AnsiPath ansi_from(from);
-    AnsiPath ansi_to(to);
-    return ansi_from.valid && ansi_to.valid && CopyFileA(ansi_from.text, ansi_to.text, TRUE);
+    CreateFileWProc create_file_w = wide_call<CreateFileWProc>("CreateFileW");
+    if (create_file_w)
+        return create_file_w(path, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
+    AnsiPath ansi(path);
+    if (!ansi.valid)
+        return INVALID_HANDLE_VALUE;
+    return CreateFileA(ansi.text, access, share, NULL, disposition, FILE_ATTRIBUTE_NORMAL, NULL);
+}
+
+enum { COPY_BLOCK_SIZE = 4096 };
+static unsigned char first_block[COPY_BLOCK_SIZE];
+static unsigned char second_block[COPY_BLOCK_SIZE];
+
+static bool rewind_file(HANDLE file)
+{
+    return SetFilePointer(file, 0, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
+}
+
+// Whether the two open files hold the same bytes, both read from their start.
+static bool same_bytes_from_start(HANDLE first, HANDLE second)
+{
+    bool same = rewind_file(first) && rewind_file(second);
+    for (DWORD got = 1; same && got > 0;) {
+        DWORD second_got = 0;
+        same = ReadFile(first, first_block, sizeof first_block, &got, NULL) &&
+               ReadFile(second, second_block, sizeof second_block, &second_got, NULL) &&
+               got == second_got;
+        for (DWORD i = 0; same && i < got; i++)
+            same = first_block[i] == second_block[i];
+    }
+    return same;
+}
+
+static bool write_copy(HANDLE source, HANDLE copy)
+{
+    if (!rewind_file(source))
+        return false;
+    for (;;) {
+        DWORD got = 0, written = 0;
+        if (!ReadFile(source, first_block, sizeof first_block, &got, NULL))
+            return false;
+        if (got == 0)
+            return true;
+        if (!WriteFile(copy, first_block, got, &written, NULL) || written != got)
+            return false;
+    }
+}
+
+HANDLE copy_open_file_wide(HANDLE source, const WCHAR *to)
+{
+    // Created new: a file that stands there already is someone else's.
+    HANDLE copy = create_file(to, GENERIC_WRITE, 0, CREATE_NEW);
+    if (copy == INVALID_HANDLE_VALUE)
+        return INVALID_HANDLE_VALUE;
+    bool written = write_copy(source, copy);
+    CloseHandle(copy);
+    // Starting a program opens its file sharing reading only: a handle
+    // that may write it would keep it from starting. So it is held anew,
+    // reading only, and then compared with source.
+    copy = written ? create_file(to, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING)
+                   : INVALID_HANDLE_VALUE;
+    if (copy != INVALID_HANDLE_VALUE && !same_bytes_from_start(source, copy)) {
+        CloseHandle(copy);
+        copy = INVALID_HANDLE_VALUE;
+    }
+    if (copy == INVALID_HANDLE_VALUE)
+        delete_file_wide(to);
+    return copy;
 }
 
 HANDLE open_file_wide(const WCHAR *path, DWORD access, DWORD share)
 {
-    CreateFileWProc create_file = wide_call<CreateFileWProc>("CreateFileW");
-    if (create_file)
-        return create_file(path, access, share, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    AnsiPath ansi(path);
-    if (!ansi.valid)
-        return INVALID_HANDLE_VALUE;
-    return CreateFileA(ansi.text, access, share, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    return create_file(path, access, share, OPEN_EXISTING);
 }
 
 bool delete_at_restart_wide(const WCHAR *path)
@@ -165,8 +220,9 @@ bool start_process_wide(const WCHAR *program, WCHAR *command_line, const WCHAR *
         return create_process(program, command_line, NULL, NULL, TRUE, 0, NULL, working_folder,
                               &startup, started) != FALSE;
     }
-    // Windows 9x: the command line in ANSI too, every part of it checked.
-    static char ansi_command[2 * MAX_PATH + 40];
+    // Windows 9x: the command line in ANSI too, every part of it checked; a
+    // character takes two bytes in a double-byte code page.
+    static char ansi_command[2 * WIDE_COMMAND_SIZE];
     AnsiPath ansi_program(program);
     AnsiPath ansi_folder(working_folder);
     BOOL used_default = FALSE;

@@ -16,6 +16,10 @@
 
 // Room for a path of the system's: MAX_PATH characters with the zero.
 enum { WIDE_PATH_SIZE = MAX_PATH };
+// The longest command line start_process_wide takes, in characters with
+// the zero: a program and a folder, both quoted, a switch and a process id
+// (40), and options: "/S" and a quoted file of MAX_PATH (16 more).
+enum { WIDE_COMMAND_SIZE = 2 * MAX_PATH + 40 + MAX_PATH + 16 };
 
 // The NT family, where the W calls work.
 bool has_wide_paths(void);
@@ -56,14 +60,19 @@ DWORD get_file_attributes_wide(const WCHAR *path);
 bool delete_file_wide(const WCHAR *path);
 bool create_folder_wide(const WCHAR *path, SECURITY_ATTRIBUTES *attributes);
 bool remove_folder_wide(const WCHAR *path);
-// Fails when to exists.
-bool copy_file_wide(const WCHAR *from, const WCHAR *to);
+// Copies the open file source, read from its start, into a file created
+// new at to (it fails when to exists), and gives the copy open for reading,
+// others allowed only to read it, once it has been read back and found to
+// hold what source holds: while it stays open, nobody can change it. Else
+// INVALID_HANDLE_VALUE, and nothing left at to. Source needs read access.
+HANDLE copy_open_file_wide(HANDLE source, const WCHAR *to);
 // An existing file, opened with access and share (INVALID_HANDLE_VALUE when not).
 HANDLE open_file_wide(const WCHAR *path, DWORD access, DWORD share);
 // Has path deleted at the next restart, where the system offers it (see
 // delete_at_restart in services/files.h).
 bool delete_at_restart_wide(const WCHAR *path);
-// Starts program with command_line (build_wide_command), inheriting the
+// Starts program with command_line (build_wide_command, at most
+// WIDE_COMMAND_SIZE characters), inheriting the
 // inheritable handles, in working_folder; the caller closes what started holds.
 bool start_process_wide(const WCHAR *program, WCHAR *command_line, const WCHAR *working_folder,
                         PROCESS_INFORMATION *started);

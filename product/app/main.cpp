@@ -7,7 +7,6 @@
 #include "services/dll_search.h"
 #include "services/process.h"
 #include "services/product.h"
-#include "services/text.h"
 #include "uninstall.h"
 
 static char finish_folder[MAX_PATH];
@@ -22,34 +21,6 @@ static void apply_options(void)
     if (options.log_file[0])
         set_log_file(options.log_file);
 }
-static char start_log[MAX_PATH];
-static char start_folder[MAX_PATH];
-static char start_line[MAX_PATH + 16];
-
-// Tests ask in which folder Brimwave was started: when BRIMWAVE_START_LOG
-// names a file, "folder=<current folder>" and CR LF are appended to it.
-// Without the variable nothing is written.
-static void record_start_folder(void)
-{
-    DWORD length = GetEnvironmentVariableA("BRIMWAVE_START_LOG", start_log, sizeof start_log);
-    if (length == 0 || length >= sizeof start_log)
-        return;
-    length = GetCurrentDirectoryA(sizeof start_folder, start_folder);
-    char *cursor = start_line;
-    char *end = start_line + sizeof start_line;
-    if (length == 0 || length >= sizeof start_folder || !append_text(&cursor, end, "folder=") ||
-        !append_text(&cursor, end, start_folder) || !append_text(&cursor, end, "\r\n"))
-        return;
-    HANDLE file = CreateFileA(start_log, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    if (SetFilePointer(file, 0, NULL, FILE_END) != INVALID_SET_FILE_POINTER)
-        WriteFile(file, start_line, (DWORD)(cursor - start_line), &written, NULL);
-    CloseHandle(file);
-}
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
     // The uninstaller's copy runs from the temporary folder, often with
@@ -80,8 +51,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
         apply_options();
         return start_uninstall(command_line, options);
     }
-    record_start_folder();
-
     if (!register_main_window_class(instance))
         return 1;
     HWND window = create_main_window(instance, show);

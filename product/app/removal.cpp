@@ -245,7 +245,8 @@ bool remove_payload_files(const char *folder, bool *program_at_restart)
 void remove_shortcut(int folder_id, const char *installation)
 {
     WCHAR shortcut_file[WIDE_PATH_SIZE];
-    char shown[MAX_PATH];
+    // Two bytes a character in a double-byte code page.
+    char shown[2 * WIDE_PATH_SIZE];
     char target[MAX_PATH];
     if (!get_shortcut_file(folder_id, shortcut_file, WIDE_PATH_SIZE))
         return;
@@ -253,7 +254,7 @@ void remove_shortcut(int folder_id, const char *installation)
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
     // Named to the user in ANSI; a letter the code page lacks shows as '?'.
-    WideCharToMultiByte(CP_ACP, 0, shortcut_file, -1, shown, sizeof shown, NULL, NULL);
+    shown_path(shortcut_file, shown, sizeof shown);
     if (!read_shell_link_target(shortcut_file, target, sizeof target))
         note_problem("The shortcut ", shown, " was kept: its target could not be read.");
     else if (!names_installed_program(target, installation))

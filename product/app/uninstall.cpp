@@ -24,7 +24,7 @@ enum {
     QUESTION_SIZE = MAX_PATH + 80,
     // The copy's command line: two quoted paths, the switch, a process id,
     // and the options: "/S" and a quoted log file.
-    FINISH_COMMAND_SIZE = 2 * MAX_PATH + 40 + LOG_FILE_SIZE + 16,
+    FINISH_COMMAND_SIZE = WIDE_COMMAND_SIZE,
     // "/uninstall /elevated", a process id and "/S".
     ELEVATED_PARAMETERS_SIZE = 40,
     // Names tried for the copy's folder before giving up.
@@ -36,6 +36,14 @@ typedef BOOL(WINAPI *GetTokenInformationProc)(HANDLE, TOKEN_INFORMATION_CLASS, L
                                               PDWORD);
 typedef HANDLE(WINAPI *SnapshotProc)(DWORD, DWORD);
 typedef BOOL(WINAPI *ProcessWalkProc)(HANDLE, LPPROCESSENTRY32);
+typedef BOOL(WINAPI *ProcessImageProc)(HANDLE, DWORD, LPWSTR, PDWORD);
+typedef BOOLEAN(WINAPI *RandomProc)(PVOID, ULONG);
+
+static_assert(LOG_FILE_SIZE <= MAX_PATH, "the finishing command has room for the log's name");
+
+#ifndef PROCESS_QUERY_LIMITED_INFORMATION
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#endif
 
 // The program's path in UTF-16, which the copy is made from, and in ANSI,
 // as the question, the raised start and the copy's command line name it.
@@ -43,6 +51,10 @@ WCHAR module_path_wide[WIDE_PATH_SIZE];
 char module_path[MAX_PATH];
 char installation[MAX_PATH];
 char question[QUESTION_SIZE];
+// This program's file, opened once before the question, others allowed
+// only to read it: the copy is made from it, so a file swapped in at
+// the installation's path afterwards is never copied.
+HANDLE own_program = INVALID_HANDLE_VALUE;
 
 enum InstallationFound {
     INSTALLATION_FOUND,
@@ -131,6 +143,40 @@ bool find_parent_process(uint32_t *parent_id)
     return found;
 }
 
+// Whether this is the raised start its parent asked for: raised, marked by
+// its parent, and the parent runs this very program file. Anyone can start
+// a program marked with their own id; only an administrator can raise it.
+bool is_raised_start_of_this_program(const UninstallStart &start)
+{
+    if (!start.elevated || !is_marked_by_parent(start))
+        return false;
+    // Looked up: Vista brought it, and only Vista raises.
+    ProcessImageProc process_image = wide_call<ProcessImageProc>("QueryFullProcessImageNameW");
+    HANDLE parent = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, start.parent_id);
+    WCHAR parent_program[WIDE_PATH_SIZE];
+    WCHAR own_path[WIDE_PATH_SIZE];
+    DWORD size = WIDE_PATH_SIZE;
+    bool same = parent && process_image && process_image(parent, 0, parent_program, &size) &&
+                get_module_path_wide(own_path, WIDE_PATH_SIZE) &&
+                is_same_wide_folder(parent_program, own_path);
+    if (parent)
+        CloseHandle(parent);
+    return same;
+}
+
+// A number for the copy's folder name from the system's random source
+// (RtlGenRandom, looked up: Windows 9x and NT 4 lack it; there the clock
+// and the process id serve, and an unused name is all that counts).
+uint32_t folder_number(uint32_t attempt)
+{
+    RandomProc random = find_entry_point<RandomProc>(GetModuleHandleA("ADVAPI32.DLL"),
+                                                     "SystemFunction036");
+    uint32_t number = 0;
+    if (random && random(&number, sizeof number))
+        return number;
+    return (GetTickCount() ^ (GetCurrentProcessId() << 16)) + attempt;
+}
+
 // Waits for process, the next in the uninstall's chain, and closes it: its
 // exit code is the removal's result (1 when it cannot be read).
 int wait_for_result(HANDLE process)
@@ -185,11 +231,11 @@ bool create_private_folder(WCHAR *folder, size_t size, bool raised)
                         : get_temporary_folder_wide(temporary_folder, WIDE_PATH_SIZE);
     if (!found)
         return false;
-    uint32_t seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
     for (uint32_t attempt = 0; attempt < FOLDER_NAME_ATTEMPTS; attempt++) {
         char *cursor = name;
         if (!append_text(&cursor, name + sizeof name, finishing_folder_prefix) ||
-            !append_text(&cursor, name + sizeof name, format_decimal(seed + attempt, digits)) ||
+            !append_text(&cursor, name + sizeof name,
+                         format_decimal(folder_number(attempt), digits)) ||
             !join_wide_path(folder, size, temporary_folder, name))
             return false;
         if (raised) {
@@ -204,20 +250,6 @@ bool create_private_folder(WCHAR *folder, size_t size, bool raised)
         }
     }
     return false;
-}
-
-// A raised run keeps its copy open from the copying until the copy runs,
-// refusing others the right to write or delete it, and checks meanwhile
-// that it holds this program's bytes: nothing can swap it unseen. An
-// unraised run's copy could give no one more than they have already.
-HANDLE hold_copy(const WCHAR *copy_path)
-{
-    HANDLE copy = open_file_wide(copy_path, GENERIC_READ, FILE_SHARE_READ);
-    if (copy != INVALID_HANDLE_VALUE && !holds_same_bytes(copy, module_path_wide)) {
-        CloseHandle(copy);
-        return INVALID_HANDLE_VALUE;
-    }
-    return copy;
 }
 
 // Copies this program into a folder of its own (see create_private_folder)
@@ -246,17 +278,23 @@ bool start_finishing_copy(uint32_t waiting_process_id, bool raised,
         return false;
     PROCESS_INFORMATION started = {};
     HANDLE held_copy = INVALID_HANDLE_VALUE;
-    // The copy works in the temporary folder: a current folder inside the
-    // installation, or its own, would keep that folder from being removed.
+    // The copy is held, others allowed only to read it, from the copying
+    // until its process has started. It works in a folder that no one
+    // without raised rights can write when raised (a DLL looked up in the
+    // current folder is then none of theirs), else in the temporary folder:
+    // a current folder inside the installation would keep it from going.
     bool ok = join_wide_path(copy_path, WIDE_PATH_SIZE, copy_folder, PROGRAM_FILE_NAME) &&
-              copy_file_wide(module_path_wide, copy_path) &&
-              (!raised || (held_copy = hold_copy(copy_path)) != INVALID_HANDLE_VALUE) &&
+              (held_copy = copy_open_file_wide(own_program, copy_path)) != INVALID_HANDLE_VALUE &&
               build_finish_arguments(finish_arguments, sizeof finish_arguments,
                                      waiting_process_id, installation, &options) &&
               build_wide_command(finish_command, FINISH_COMMAND_SIZE, copy_path,
                                  finish_arguments) &&
-              wide_path_folder(working_folder, WIDE_PATH_SIZE, copy_folder) &&
-              start_process_wide(copy_path, finish_command, working_folder, &started);
+              (raised || wide_path_folder(working_folder, WIDE_PATH_SIZE, copy_folder));
+    // The copy moves this program out of its folder: nothing may hold it now.
+    CloseHandle(own_program);
+    own_program = INVALID_HANDLE_VALUE;
+    ok = ok && start_process_wide(copy_path, finish_command, raised ? copy_folder : working_folder,
+                                  &started);
     if (held_copy != INVALID_HANDLE_VALUE)
         CloseHandle(held_copy);
     if (!ok) {
@@ -267,7 +305,7 @@ bool start_finishing_copy(uint32_t waiting_process_id, bool raised,
     CloseHandle(started.hThread);
     *copy_process = started.hProcess;
     // Named in ANSI; a letter the code page lacks shows as '?'.
-    static char shown[MAX_PATH];
+    static char shown[2 * WIDE_PATH_SIZE];
     if (WideCharToMultiByte(CP_ACP, 0, copy_path, -1, shown, sizeof shown, NULL, NULL))
         log_line("Started the removal's copy: ", shown);
     return true;
@@ -313,9 +351,16 @@ int start_uninstall(const char *command_line, const UninstallOptions &options)
         return result(quiet ? UNINSTALL_ANOTHER_RUNNING : UNINSTALL_FAILED);
     }
     // Only the raised start may find the mutex made already: its parent's.
-    if (quiet && mutex_existed && !is_marked_by_parent(start)) {
-        log_line("Another removal of Brimwave is running; nothing has been changed.");
-        return result(UNINSTALL_ANOTHER_RUNNING);
+    // A marked start that the system did not raise got no rights to go on.
+    if (mutex_existed && !is_raised_start_of_this_program(start)) {
+        if (is_marked_by_parent(start) && !start.elevated) {
+            show_message("Brimwave was not removed.", MB_OK | MB_ICONINFORMATION, NULL);
+            return result(UNINSTALL_FAILED);
+        }
+        show_message("Another removal of Brimwave is running. Wait until it has finished, then "
+                     "uninstall Brimwave again.",
+                     MB_OK | MB_ICONEXCLAMATION, NULL);
+        return result(quiet ? UNINSTALL_ANOTHER_RUNNING : UNINSTALL_FAILED);
     }
     // In this mode Brimwave makes no window of its own: any window of the
     // class belongs to a Brimwave that is running.
@@ -339,6 +384,8 @@ int start_uninstall(const char *command_line, const UninstallOptions &options)
         return result(UNINSTALL_FAILED);
     }
     UninstallRoute route = choose_uninstall_route(start);
+    if (route != UNINSTALL_ASK_AND_ELEVATE)
+        own_program = open_file_wide(module_path_wide, GENERIC_READ, FILE_SHARE_READ);
     // On Windows 9x the copy waits for the process that asked to end.
     uint32_t asking_process_id =
         is_marked_by_parent(start) ? start.marked_id : GetCurrentProcessId();

@@ -1,9 +1,13 @@
 #include "uninstall_rules.h"
 #include "services/exit_codes.h"
+#include "services/full_path.h"
 #include "services/product.h"
 #include "services/text.h"
 
 namespace {
+
+// The longest folder judged (MAX_PATH); a longer one is never removed.
+enum { FULL_FOLDER_SIZE = 260 };
 
 // The length of path without one trailing backslash.
 size_t length_without_backslash(const char *path)
@@ -117,7 +121,10 @@ bool is_removable_folder(const char *folder)
             return false;
         names++;
     }
-    return names > root_names;
+    // And as Windows reads it: "C:/", "C:\ " and "\\?\UNC\srv\share" are
+    // roots or devices too.
+    char full[FULL_FOLDER_SIZE];
+    return names > root_names && full_path_form(full, sizeof full, folder) == FULL_PATH_FOLDER;
 }
 
 const char finishing_folder_prefix[] = "bwu";

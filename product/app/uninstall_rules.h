@@ -61,7 +61,8 @@ bool is_finishing_folder(const char *folder);
 
 // Whether the uninstaller may try to remove folder once it is empty: never a
 // drive's root ("C:\", "C:") nor a network share's ("\\server\share"), however
-// many backslashes it is written with, nor a folder with a name "." or "..".
+// many backslashes it is written with, nor a folder with a name "." or "..",
+// nor one whose full form (services/full_path.h) is a root, a device or unclear.
 bool is_removable_folder(const char *folder);
 
 // The exit code of a removal (services/exit_codes.h): 1 when something of

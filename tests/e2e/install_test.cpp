@@ -7,7 +7,6 @@
 namespace {
 const std::string default_folder = default_destination();
 const char companion_log[] = "C:\\bladeenc.log";
-const char start_log[] = "C:\\brimwave-start.log"; // where Brimwave says it was started
 const char installed_prompt[] = "Brimwave has been successfully installed!\r\nWould you like to run now?";
 const char updated_prompt[] = "Brimwave has been successfully updated!\r\nWould you like to run now?";
 
@@ -28,8 +27,6 @@ protected:
         SetupRun::SetUp();
         DeleteFileA(companion_log);
         SetEnvironmentVariableA("BLADEENC_LOG", companion_log);
-        DeleteFileA(start_log);
-        SetEnvironmentVariableA("BRIMWAVE_START_LOG", start_log);
         for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY}) {
             DeleteFileA(shortcut_path(csidl).c_str());
             RemoveDirectoryA(shortcut_path(csidl).c_str());
@@ -133,8 +130,10 @@ TEST_F(Install, FreshInstallWithTheDefaults)
     HWND product = nullptr;
     for (int i = 0; i < 100 && !product; i++, Sleep(100))
         product = FindWindowA(MAIN_WINDOW_CLASS, nullptr);
-    EXPECT_NE(product, nullptr) << "Yes starts Brimwave";
-    EXPECT_EQ(file_contents(start_log), "folder=" + default_folder + "\r\n");
+    ASSERT_NE(product, nullptr) << "Yes starts Brimwave";
+    DWORD product_id = 0;
+    GetWindowThreadProcessId(product, &product_id);
+    EXPECT_EQ(process_current_folder(product_id), widen(default_folder + "\\"));
 }
 
 TEST_F(Install, NoAtTheFinalPromptStartsNothing)

@@ -189,12 +189,21 @@ TEST_F(Quiet, AllUsersShortcutsAndRefusedOptionsAndFolders)
         EXPECT_FALSE(folder_exists("C:\\B")) << name;
     }
 
+    // Not a folder, or the root of C: as Windows reads it: nothing written.
     delete_key_tree(HKEY_CURRENT_USER, PRODUCT_KEY);
-    EXPECT_EQ(run("/S /LOG=C:\\quiet.log /D=A:"), 1u);
-    EXPECT_EQ(file_contents(log_file),
-              "You must specify a valid destination drive and directory such as C:\\Brimwave\r\n"
-              "Exit code: 1\r\n");
-    DeleteFileA(log_file);
+    DeleteFileA(companion_log);
+    for (const char *folder : {"A:", "C:\\A\\..\\..", "C:\\.", "C:/", "C:\\ "}) {
+        EXPECT_EQ(run(std::string("/S /LOG=C:\\quiet.log /D=") + folder), 1u) << folder;
+        EXPECT_EQ(file_contents(log_file),
+                  "You must specify a valid destination drive and directory such as C:\\Brimwave\r\n"
+                  "Exit code: 1\r\n")
+            << folder;
+        DeleteFileA(log_file);
+        EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY)) << folder;
+        for (const char *file : {"C:\\Brimwave.exe", "C:\\Brimwave.chm", "C:\\tempfile.tmp"})
+            EXPECT_FALSE(file_exists(file)) << folder << " " << file;
+        EXPECT_FALSE(file_exists(companion_log)) << folder;
+    }
     EXPECT_EQ(run("/S /LOG=C:\\quiet.log /Quiet"), 2u);
     EXPECT_EQ(file_contents(log_file), "Setup takes these options:\r\n"
                                        "/S /ALLUSERS /LOG=<file> /D=<folder> (last)\r\n"

@@ -486,6 +486,12 @@ protected:
         EXPECT_TRUE(same_contents(copy_.path, PRODUCT_PROGRAM));
         EXPECT_TRUE(is_pending_delete(copy_.path)) << copy_.path;
         EXPECT_TRUE(is_pending_delete(copy_folder)) << copy_folder;
+        // Raised, it works in its own folder, which only administrators may
+        // write; else in the temporary folder.
+        const bool raised = lstrcmpiW(place.c_str(), finishing_place(true).c_str()) == 0;
+        const std::wstring working = process_current_folder(copy_.id);
+        EXPECT_EQ(lstrcmpiW(working.c_str(), (raised ? copy_folder + L"\\" : place).c_str()), 0)
+            << working;
         // The installed program, still running in the process the caller
         // started, left the folder for the copy's, and goes at the restart.
         const std::wstring moved = copy_folder + L"\\Installed.exe";
@@ -499,11 +505,13 @@ protected:
     }
 
     // Uninstalls the installation in folder with the registered command and
-    // the limited token. Wine's "runas" does not raise: the marked start runs
-    // with the limited token too. It asks once more, and then removes without
-    // raising again; unraised, its copy runs from the user's temporary folder.
+    // the limited token, on Windows XP (as Wine reports it to Brimwave.exe
+    // when asked), which raises nothing: it asks, and its copy runs from the
+    // user's temporary folder.
     void uninstall_with_limited_rights(const std::string &folder)
     {
+        const char app_key[] = "Software\\Wine\\AppDefaults\\Brimwave.exe";
+        ASSERT_TRUE(write_value(HKEY_CURRENT_USER, app_key, "Version", REG_SZ, "winxp", 6));
         HANDLE limited = limited_token();
         ASSERT_NE(limited, nullptr);
         HWND question = start_uninstaller(registered_command(), limited);
@@ -511,11 +519,8 @@ protected:
         ASSERT_NE(question, nullptr);
         EXPECT_EQ(read_message_box(question).text, question_for(folder));
         press_button(question, IDYES);
-        HWND again = wait_for_other_box(15000);
-        ASSERT_NE(again, nullptr) << "the marked start asked nothing";
-        EXPECT_EQ(read_message_box(again).text, question_for(folder));
-        press_button(again, IDYES);
         expect_removed_by_copy(folder, finishing_place(false));
+        delete_key_tree(HKEY_CURRENT_USER, app_key);
     }
 
     // Runs the registered command with /S and a log (a name with a blank,
@@ -916,7 +921,21 @@ TEST_F(Uninstall, WithLimitedRightsItAsksThenRaisesThemOnce)
 {
     install(apps_folder);
     CommandLineWatch watch;
-    uninstall_with_limited_rights(apps_folder);
+    HANDLE limited = limited_token();
+    ASSERT_NE(limited, nullptr);
+    HWND question = start_uninstaller(registered_command(), limited);
+    CloseHandle(limited);
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(read_message_box(question).text, question_for(apps_folder));
+    press_button(question, IDYES);
+    // Wine's "runas" does not raise: the marked start, unraised, removes
+    // nothing beside the removal that asked for it.
+    HWND refusal = wait_for_other_box(15000);
+    ASSERT_NE(refusal, nullptr) << "the marked start said nothing";
+    EXPECT_EQ(read_message_box(refusal).text, "Brimwave was not removed.");
+    press_button(refusal, IDOK);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u);
+    expect_installation_in_place(apps_folder);
     std::vector<std::string> lines = watch.stop();
     // One raised start, carrying the marker and the id of the process that
     // asked (a second would carry its own id), and one copy, which waits for
@@ -932,8 +951,26 @@ TEST_F(Uninstall, WithLimitedRightsItAsksThenRaisesThemOnce)
     };
     EXPECT_EQ(runs(" /uninstall /elevated "), 1) << all;
     EXPECT_EQ(runs(" /uninstall /elevated " + asking_id + " "), 1) << all;
-    EXPECT_EQ(runs(" /finish-uninstall " + asking_id + " "), 1) << all;
-    EXPECT_EQ(runs(" /finish-uninstall "), 1) << all;
+    EXPECT_EQ(runs(" /finish-uninstall "), 0) << all;
+}
+
+TEST_F(Uninstall, TheProgramCannotBeSwappedBetweenTheQuestionAndTheCopy)
+{
+    install(apps_folder);
+    HWND question = start_uninstaller(registered_command());
+    ASSERT_NE(question, nullptr);
+    // A running program can be renamed and another put in its place, but
+    // not while the uninstaller holds it for its copy.
+    const std::string program = std::string(apps_folder) + "\\Brimwave.exe";
+    EXPECT_FALSE(MoveFileA(program.c_str(), (program + ".swapped").c_str()));
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+    HANDLE writer = CreateFileA(program.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
+    press_button(question, IDYES);
+    expect_removed_by_copy(apps_folder, finishing_place(true));
 }
 
 TEST_F(Uninstall, AMarkerTypedByHandIsAPlainUninstall)
@@ -1099,10 +1136,11 @@ TEST_F(Uninstall, QuietlyWithLimitedRightsItRaisesThemWithoutAsking)
     ASSERT_NE(limited, nullptr);
     CommandLineWatch watch;
     std::vector<std::string> log;
-    EXPECT_EQ(uninstall_quietly(&log, limited), 0u);
+    // Wine's "runas" does not raise: the marked start, unraised, removes nothing.
+    EXPECT_EQ(uninstall_quietly(&log, limited), 1u);
     CloseHandle(limited);
     std::vector<std::string> lines = watch.stop();
-    expect_everything_gone(apps_folder);
+    expect_installation_in_place(apps_folder);
     EXPECT_EQ(line_starting(log, "Asking for administrator rights"), "Asking for administrator rights");
     // The raised start is quiet too, and gets no log: only the process the
     // caller started writes it.
@@ -1128,6 +1166,21 @@ TEST_F(Uninstall, QuietlyItRefusesWhileSetupOrAnotherRemovalRuns)
         CloseHandle(mutex);
         expect_installation_in_place(apps_folder);
     }
+    // A start marked with the id of a process that is not this program
+    // (here the test's) is no raised start of its own: refused, quiet or not.
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, UNINSTALL_MUTEX_NAME);
+    const std::string marked =
+        registered_command() + " /elevated " + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(start_process(marked + " /S", nullptr, &uninstaller_));
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 30000), 1618u);
+    HWND refusal = start_uninstaller(marked);
+    ASSERT_NE(refusal, nullptr);
+    EXPECT_EQ(read_message_box(refusal).text, "Another removal of Brimwave is running. Wait until "
+                                              "it has finished, then uninstall Brimwave again.");
+    press_button(refusal, IDOK);
+    EXPECT_EQ(::wait_for_exit(uninstaller_, 15000), 1u);
+    CloseHandle(mutex);
+    expect_installation_in_place(apps_folder);
 }
 
 // Windows 9x can neither rename nor delete a running program: the process

@@ -3,7 +3,7 @@
 #include "driver/destination.h"
 #include "product/app/uninstall_rules.h"
 #include "services/product.h"
-#include "tests/fuzz/fuzz_input.h"
+#include "tests/fuzz/path_model.h"
 
 // join_path into size bytes: terminated inside them, and when it succeeds,
 // folder whole, one backslash of its own, then name whole.
@@ -36,6 +36,8 @@ static void check_path_helpers(const char *path)
 
 static void check_accepted(const char *destination)
 {
+    // A folder below a drive's root however it is spelt, as Windows tidies it.
+    FUZZ_CHECK(destination[1] == ':' && tidied_form(destination) == Tidied::FOLDER);
     // Every path built under it fits.
     FUZZ_CHECK(strlen(destination) < DESTINATION_SIZE);
     char name[STAGED_NAME_SIZE];

@@ -3,42 +3,7 @@
 // be removed.
 #include <string>
 #include "product/app/uninstall_rules.h"
-#include "tests/fuzz/fuzz_input.h"
-
-// Whether folder names a folder below a drive's root or a share's, as
-// Windows reads it: runs of backslashes count as one, "." stays and ".."
-// goes up. Worked out here by itself, not with the rules.
-static bool lies_below_a_root(const char *folder)
-{
-    const char *p = folder;
-    int names_to_skip = 0;
-    if (p[0] == '\\' && p[1] == '\\') {
-        names_to_skip = 2; // the server and the share
-        p += 2;
-    } else if (p[0] && !model_lead_byte(static_cast<uint8_t>(p[0])) && p[1] == ':') {
-        p += 2;
-    }
-    int depth = 0;
-    while (*p) {
-        while (*p == '\\')
-            p++;
-        const char *name = p;
-        while (*p && *p != '\\')
-            p += model_lead_byte(static_cast<uint8_t>(*p)) && p[1] ? 2 : 1;
-        size_t length = static_cast<size_t>(p - name);
-        if (length == 0)
-            break;
-        if (names_to_skip > 0) {
-            names_to_skip--;
-            continue;
-        }
-        if (length == 2 && name[0] == '.' && name[1] == '.')
-            depth = depth > 0 ? depth - 1 : 0;
-        else if (!(length == 1 && name[0] == '.'))
-            depth++;
-    }
-    return names_to_skip == 0 && depth > 0;
-}
+#include "tests/fuzz/path_model.h"
 
 // The program an uninstall command starts, as the uninstaller reads the
 // registered command: between the first pair of quotes when it begins with
@@ -91,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(program_path + length == backslash ||
                    (length == 3 && backslash == program_path + 2 && program_path[1] == ':'));
         if (is_removable_folder(folder))
-            FUZZ_CHECK(lies_below_a_root(folder));
+            FUZZ_CHECK(tidied_form(folder) == Tidied::FOLDER);
     } else {
         FUZZ_CHECK(folder_size == 0 || installation.get()[0] == 0);
     }
@@ -119,9 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Any folder, as a finishing command could name it.
     if (is_removable_folder(program_path))
-        FUZZ_CHECK(lies_below_a_root(program_path));
+        FUZZ_CHECK(tidied_form(program_path) == Tidied::FOLDER);
     if (is_removable_folder(other.get()))
-        FUZZ_CHECK(lies_below_a_root(other.get()));
+        FUZZ_CHECK(tidied_form(other.get()) == Tidied::FOLDER);
 
     if (is_finishing_folder(program_path)) {
         const char *backslash = model_last_backslash(program_path);

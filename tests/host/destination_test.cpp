@@ -7,6 +7,7 @@
 #include "driver/destination.h"
 #include "driver/install_state_rules.h"
 #include "tests/host/code_page_stand_in.h"
+#include "services/full_path.h"
 #include "services/product.h"
 
 namespace {
@@ -49,9 +50,13 @@ TEST(FreshDestination, TooLongProgramFilesFallsBackToTheWindowsDirectory)
 
 TEST(DestinationValidation, DriveColonBackslashAndAName)
 {
-    const char *accepted[] = {"C:\\x", "1:\\x", "C:\\A\\", "C:\\Program Files\\Brimwave"};
+    const char *accepted[] = {"C:\\x", "1:\\x", "C:\\A\\", "C:\\Program Files\\Brimwave",
+                              "C:\\A\\..\\B", "C:\\.A", "C:\\NUL\\A", "C:\\COM0"};
     const char *rejected[] = {"", "C:\\", "C:", "C", "\\\\server\\share", "C:x\\y", ":\\x",
-                              "CC:\\x"};
+                              "CC:\\x",
+                              // The root, a device or unclear in the form Windows reads.
+                              "C:\\.", "C:\\A\\..\\..", "C:\\A\\..", "C:\\/", "C:\\ ", "C:\\...",
+                              "C:\\A\\. \\B", "C:\\NUL", "C:\\A\\com1.txt"};
     for (const char *d : accepted)
         EXPECT_TRUE(is_acceptable_destination(d)) << d;
     for (const char *d : rejected)
@@ -166,4 +171,74 @@ TEST(UninstallCommand, ARefusedCommandIsAnEmptyText)
     std::string long_folder = "C:\\" + std::string(300, 'a');
     EXPECT_FALSE(build_uninstall_command(command, sizeof command, long_folder.c_str()));
     EXPECT_LT(strnlen(command, sizeof command), sizeof command);
+}
+
+TEST(FullPathForm, TidiedAsWindowsTidiesIt)
+{
+    struct Case {
+        const char *path;
+        FullPathForm form;
+        const char *full;
+    };
+    const Case cases[] = {
+        {"C:\\A", FULL_PATH_FOLDER, "C:\\A"},
+        {"c:/A//B\\", FULL_PATH_FOLDER, "c:\\A\\B"},
+        {"C:\\A\\.\\B\\..\\C", FULL_PATH_FOLDER, "C:\\A\\C"},
+        {"C:\\..\\..\\A", FULL_PATH_FOLDER, "C:\\A"},
+        {"C:\\A.\\B. .", FULL_PATH_FOLDER, "C:\\A\\B"},
+        {"C:\\A..\\B \\", FULL_PATH_FOLDER, "C:\\A.\\B "},
+        {"C:\\.A\\...B", FULL_PATH_FOLDER, "C:\\.A\\...B"},
+        {"\\\\srv\\share\\A\\..\\B", FULL_PATH_FOLDER, "\\\\srv\\share\\B"},
+        {"//srv/share/A", FULL_PATH_FOLDER, "\\\\srv\\share\\A"},
+        {"C:\\CON\\x", FULL_PATH_FOLDER, "C:\\CON\\x"},
+        {"C:\\COM10", FULL_PATH_FOLDER, "C:\\COM10"},
+        {"C:\\", FULL_PATH_ROOT, "C:\\"},
+        {"C:/", FULL_PATH_ROOT, "C:\\"},
+        {"C:\\/", FULL_PATH_ROOT, "C:\\"},
+        {"C:\\.", FULL_PATH_ROOT, "C:\\"},
+        {"C:\\A\\..\\..", FULL_PATH_ROOT, "C:\\"},
+        {"C:\\A.\\..", FULL_PATH_ROOT, "C:\\"},
+        {"\\\\srv\\share", FULL_PATH_ROOT, "\\\\srv\\share"},
+        {"\\\\srv\\share\\A\\..\\", FULL_PATH_ROOT, "\\\\srv\\share"},
+        {"\\\\srv\\", FULL_PATH_ROOT, ""},
+        {"\\\\?\\UNC\\srv\\share", FULL_PATH_DEVICE, ""},
+        {"\\\\?\\C:\\A", FULL_PATH_DEVICE, ""},
+        {"//./C:/A", FULL_PATH_DEVICE, ""},
+        {"\\\\.", FULL_PATH_DEVICE, ""},
+        {"C:\\A\\nul", FULL_PATH_DEVICE, ""},
+        {"C:\\A\\Lpt9 .txt", FULL_PATH_DEVICE, ""},
+        {"C:\\A\\aux:x", FULL_PATH_DEVICE, ""},
+        {"", FULL_PATH_RELATIVE, ""},
+        {"A\\B", FULL_PATH_RELATIVE, ""},
+        {"\\A", FULL_PATH_RELATIVE, ""},
+        {"C:", FULL_PATH_RELATIVE, ""},
+        {"C:A", FULL_PATH_RELATIVE, ""},
+        {"C:\\ ", FULL_PATH_UNCLEAR, ""},
+        {"C:\\A\\...", FULL_PATH_UNCLEAR, ""},
+        {"C:\\A\\.. \\B", FULL_PATH_UNCLEAR, ""},
+        {"\\\\srv\\\\share", FULL_PATH_UNCLEAR, ""},
+        {"\\\\\\srv\\share", FULL_PATH_UNCLEAR, ""},
+    };
+    for (const Case &c : cases) {
+        char full[16];
+        memset(full, 'S', sizeof full);
+        EXPECT_EQ(full_path_form(full, sizeof full, c.path), c.form) << c.path;
+        EXPECT_STREQ(full, c.full) << c.path;
+    }
+    char full[8];
+    EXPECT_EQ(full_path_form(full, sizeof full, "C:\\ABCDEF"), FULL_PATH_TOO_LONG);
+    EXPECT_STREQ(full, "");
+    EXPECT_EQ(full_path_form(full, sizeof full, "C:\\ABCD"), FULL_PATH_FOLDER);
+    EXPECT_EQ(full_path_form(full, sizeof full, "C:\\A\\..\\ABCDEFGH\\.."), FULL_PATH_TOO_LONG);
+}
+
+TEST(CodePage932, TheFullFormStepsByWholeCharacters)
+{
+    CodePage932 code_page;
+    char full[16];
+    // 95 5C is one character: its second byte is no separator.
+    EXPECT_EQ(full_path_form(full, sizeof full, "C:\\\x95\x5C\\.."), FULL_PATH_ROOT);
+    EXPECT_EQ(full_path_form(full, sizeof full, "C:\\\x95\x5C.."), FULL_PATH_FOLDER);
+    EXPECT_STREQ(full, "C:\\\x95\x5C");
+    EXPECT_EQ(full_path_form(full, sizeof full, "\\\\\x95\x5C\\\x95\x5C"), FULL_PATH_ROOT);
 }

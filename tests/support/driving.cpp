@@ -64,6 +64,49 @@ void kill_process(const ChildProcess &child)
 }
 
 namespace {
+// The 32-bit layouts: the process's PEB, and in its process parameters the
+// current folder's DOS path (a UNICODE_STRING).
+struct ProcessBasicInformation {
+    LONG exit_status;
+    DWORD peb;
+    ULONG_PTR affinity;
+    LONG priority;
+    ULONG_PTR id;
+    ULONG_PTR parent_id;
+};
+enum { PEB_PARAMETERS = 0x10, PARAMETERS_CURRENT_FOLDER = 0x24 };
+typedef LONG(WINAPI *QueryProcessProc)(HANDLE, int, void *, ULONG, ULONG *);
+} // namespace
+
+std::wstring process_current_folder(DWORD process_id)
+{
+    static_assert(sizeof(void *) == 4, "the layouts above are the 32-bit ones");
+    auto query = reinterpret_cast<QueryProcessProc>(reinterpret_cast<void (*)(void)>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process_id);
+    ProcessBasicInformation basic = {};
+    DWORD parameters = 0;
+    struct {
+        USHORT length, maximum;
+        DWORD buffer;
+    } folder = {};
+    WCHAR text[MAX_PATH + 1] = {};
+    bool read = process && query && query(process, 0, &basic, sizeof basic, nullptr) == 0 &&
+                ReadProcessMemory(process, (void *)(ULONG_PTR)(basic.peb + PEB_PARAMETERS),
+                                  &parameters, sizeof parameters, nullptr) &&
+                ReadProcessMemory(process, (void *)(ULONG_PTR)(parameters + PARAMETERS_CURRENT_FOLDER),
+                                  &folder, sizeof folder, nullptr) &&
+                folder.length / 2 <= MAX_PATH &&
+                ReadProcessMemory(process, (void *)(ULONG_PTR)folder.buffer, text, folder.length,
+                                  nullptr);
+    if (process)
+        CloseHandle(process);
+    if (!read)
+        return L"<not read>";
+    return text;
+}
+
+namespace {
 struct WindowSearch {
     DWORD process_id;
     const char *title;

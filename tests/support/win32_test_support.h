@@ -35,6 +35,10 @@ void resume_process(ChildProcess *child);
 // The exit code, or STILL_ACTIVE when it did not end within timeout_ms.
 DWORD wait_for_exit(const ChildProcess &child, DWORD timeout_ms);
 void kill_process(const ChildProcess &child);
+// The current folder of a running 32-bit process, read from its process
+// parameters as the system keeps them ("C:\\A\\", with the backslash), or
+// "<not read>": a program's own word on it would need a hook in the program.
+std::wstring process_current_folder(DWORD process_id);
 
 // A visible top-level window of process id whose title is title (any title
 // when nullptr), or nullptr after timeout_ms.

@@ -13,14 +13,14 @@ TEST(ProtectedFolder, OnlySystemAndAdministratorsAndNothingInherited)
 {
     PSECURITY_DESCRIPTOR descriptor = build_protected_descriptor();
     ASSERT_NE(descriptor, nullptr);
-    // Every part asked for: no owner, group or audit list comes with it.
+    // Every part asked for: the Administrators as owner, no group or audit list.
     char *text = nullptr;
     ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorA(
         descriptor, SDDL_REVISION_1,
         OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
             SACL_SECURITY_INFORMATION,
         &text, nullptr));
-    EXPECT_STREQ(text, "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
+    EXPECT_STREQ(text, "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)");
     LocalFree(text);
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
@@ -48,6 +48,15 @@ TEST(ProtectedFolder, IsMadeNewInTheWindowsFoldersTemp)
     EXPECT_EQ(create_protected_folder(folder.c_str()), NEW_FOLDER_NAME_TAKEN);
     RemoveDirectoryW(folder.c_str());
 }
+
+namespace {
+std::string ansi_path(const std::wstring &path)
+{
+    char narrow[MAX_PATH] = "";
+    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow, MAX_PATH, nullptr, nullptr);
+    return narrow;
+}
+} // namespace
 
 // The helpers the uninstaller makes and removes its copy with, on a folder
 // named in Georgian letters, which no ANSI code page has: the ANSI calls
@@ -79,13 +88,31 @@ TEST(WidePaths, AFolderNamedOutsideTheCodePage)
     EXPECT_TRUE(is_same_wide_folder((folder + L"\\").c_str(), parent));
     EXPECT_FALSE(is_same_wide_folder((folder + L"\x10d3").c_str(), parent));
     ASSERT_TRUE(get_module_path_wide(program, WIDE_PATH_SIZE));
-    ASSERT_TRUE(copy_file_wide(program, file));
-    EXPECT_FALSE(copy_file_wide(program, file)) << "an existing file is never replaced";
-    HANDLE copy = open_file_wide(file, GENERIC_READ, FILE_SHARE_READ);
+    // The copy is made from the open file: one put at its path afterwards
+    // is never copied.
+    const std::wstring original = std::wstring(temporary) + L"copy-source.exe";
+    ASSERT_TRUE(CopyFileW(program, original.c_str(), FALSE));
+    HANDLE source = CreateFileW(original.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(source, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(MoveFileW(original.c_str(), (original + L".moved").c_str()));
+    ASSERT_TRUE(write_file(ansi_path(original), "swapped"));
+    HANDLE copy = copy_open_file_wide(source, file);
     ASSERT_NE(copy, INVALID_HANDLE_VALUE);
-    EXPECT_NE(get_file_attributes_wide(file), INVALID_FILE_ATTRIBUTES);
+    // Held: nobody can change or delete it meanwhile.
+    EXPECT_EQ(CreateFileW(file, GENERIC_WRITE, 7, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(delete_file_wide(file));
     CloseHandle(copy);
     EXPECT_TRUE(file_contents(std::wstring(file)) == file_contents(std::wstring(program)));
+    EXPECT_EQ(copy_open_file_wide(source, file), INVALID_HANDLE_VALUE) << "an existing file";
+    EXPECT_TRUE(file_contents(std::wstring(file)) == file_contents(std::wstring(program)));
+    CloseHandle(source);
+    DeleteFileW(original.c_str());
+    DeleteFileW((original + L".moved").c_str());
+    const std::wstring unread = folder + L"\\unread.exe";
+    EXPECT_EQ(copy_open_file_wide(INVALID_HANDLE_VALUE, unread.c_str()), INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(file_exists(unread)) << "nothing is left of a copy that failed";
     EXPECT_TRUE(delete_file_wide(file));
     EXPECT_FALSE(file_exists(std::wstring(file)));
     EXPECT_TRUE(remove_folder_wide(folder.c_str()));
