@@ -91,7 +91,8 @@ add_dependencies(medium_files setup)
 # CMake's rule for .rc files misses what the script embeds and includes.
 file(GLOB SETUP_RC_INPUTS ${CMAKE_CURRENT_SOURCE_DIR}/ui/resources/*)
 set_source_files_properties(${SETUP_RC} PROPERTIES OBJECT_DEPENDS
-    "${SETUP_RC_INPUTS};${PAYLOAD_DIR}/Brimwave.ex_;${PAYLOAD_DIR}/Brimwave.ch_")
+    "${SETUP_RC_INPUTS};${PAYLOAD_DIR}/Brimwave.ex_;${PAYLOAD_DIR}/Brimwave.ch_;\
+${PAYLOAD_DIR}/Brimwave.ex_.crc;${PAYLOAD_DIR}/Brimwave.ch_.crc")
 
 if(BRIMWAVE_TESTS)
     enable_testing()

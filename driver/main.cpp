@@ -8,6 +8,7 @@
 #include "services/dll_search.h"
 #include "services/log.h"
 #include "services/mutexes.h"
+#include "services/payload.h"
 #include "services/process.h"
 #include "services/product.h"
 #include "services/system_libraries.h"
@@ -116,6 +117,7 @@ static void start_up(void)
     GetVersionExA(version);
     if (version->dwPlatformId == VER_PLATFORM_WIN32s)
         fatal_error("ERROR: Brimwave requires Windows 9x/ME/2000/NT/XP.");
+    check_payloads();
 
     load_libraries();
 

@@ -1,22 +1,23 @@
 #include "services/payload.h"
 #include <windows.h>
+#include "services/crc32.h"
 #include "services/files.h"
+#include "services/payload_header.h"
 #include "services/process.h"
 #include "services/replacement_rules.h"
 #include "services/system_libraries.h"
 #include "services/text.h"
 
-enum { SZDD_HEADER_SIZE = 14, SZDD_SIZE_OFFSET = 10 };
-static const unsigned char szdd_magic[9] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A'};
-
 // Work cells, kept for the whole process.
-static HRSRC resource;
 static DWORD resource_size;
 static const unsigned char *resource_bytes;
 static HANDLE temporary_file;
 static DWORD bytes_written;
 static INT source, target;
 static OFSTRUCT lz_open_record;
+static PayloadHeader header;
+// Expanded files are read back through it for their check.
+static unsigned char read_back[32768];
 uint32_t expanded_bytes;
 
 // The files staged so far, and where each stands in its replacement.
@@ -53,14 +54,53 @@ static void fail_resource(void)
     fail_expansion("ERROR: Could not find/load resource.");
 }
 
-static bool has_szdd_header(const unsigned char *bytes, DWORD size)
+static const unsigned char *load_payload_resource(uint32_t id, DWORD *size)
 {
-    if (size < SZDD_HEADER_SIZE)
+    HRSRC found = FindResourceA(module_handle, MAKEINTRESOURCEA(id), "RT_RCDATA");
+    HGLOBAL loaded = found ? LoadResource(module_handle, found) : NULL;
+    *size = found ? SizeofResource(module_handle, found) : 0;
+    return loaded ? (const unsigned char *)LockResource(loaded) : NULL;
+}
+
+// The payload's packed bytes and its header; false when either resource is
+// missing or not what the packer makes.
+static bool find_payload(uint32_t resource_id)
+{
+    DWORD digest_size;
+    resource_bytes = load_payload_resource(resource_id, &resource_size);
+    const unsigned char *digest =
+        load_payload_resource(resource_id + PAYLOAD_DIGEST_ID_OFFSET, &digest_size);
+    return resource_bytes && digest &&
+           read_payload_header(resource_bytes, resource_size, digest, digest_size, &header);
+}
+
+static const char damaged_setup_text[] =
+    "ERROR: This setup program is damaged. Copy or download it again.";
+
+void check_payloads(void)
+{
+    for (const FileTableEntry &entry : payload_files)
+        if ((entry.flags & FILE_FLAG_EXPAND) &&
+            (!find_payload(entry.resource_id) ||
+             !packed_bytes_match(&header, resource_bytes, resource_size)))
+            fatal_error(damaged_setup_text);
+}
+
+// The CRC-32 of the named file's bytes as they are on disk; false when it
+// cannot be read to its end.
+static bool read_file_crc(const char *name, uint32_t *crc)
+{
+    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
-    for (unsigned i = 0; i < sizeof szdd_magic; i++)
-        if (bytes[i] != szdd_magic[i])
-            return false;
-    return true;
+    DWORD got;
+    bool read;
+    *crc = 0;
+    while ((read = ReadFile(file, read_back, sizeof read_back, &got, NULL)) && got > 0)
+        *crc = update_crc32(*crc, read_back, got);
+    CloseHandle(file);
+    return read;
 }
 
 // LZOpenFileA retries a name it cannot open with its last character replaced
@@ -72,23 +112,9 @@ static bool record_names(const char *name)
 
 void extract_payload_file(uint32_t resource_id, const char *target_name)
 {
-    resource = FindResourceA(module_handle, MAKEINTRESOURCEA(resource_id), "RT_RCDATA");
-    if (!resource)
+    // A payload that is no SZDD file, or has no digest, is a broken build.
+    if (!find_payload(resource_id))
         fail_resource();
-    resource_size = SizeofResource(module_handle, resource);
-    HGLOBAL loaded = LoadResource(module_handle, resource);
-    if (!loaded)
-        fail_resource();
-    resource_bytes = (const unsigned char *)LockResource(loaded);
-    if (!resource_bytes)
-        fail_resource();
-    // A payload that is no SZDD file is a broken build.
-    if (!has_szdd_header(resource_bytes, resource_size))
-        fail_resource();
-    DWORD expanded_size = resource_bytes[SZDD_SIZE_OFFSET] |
-                          resource_bytes[SZDD_SIZE_OFFSET + 1] << 8 |
-                          resource_bytes[SZDD_SIZE_OFFSET + 2] << 16 |
-                          (DWORD)resource_bytes[SZDD_SIZE_OFFSET + 3] << 24;
 
     // A file of ours that is read-only, hidden or system cannot be replaced.
     clear_file_attributes(temporary_file_name);
@@ -126,9 +152,12 @@ void extract_payload_file(uint32_t resource_id, const char *target_name)
     LONG copied = lz_copy(source, target);
     lz_close(source);
     lz_close(target);
-    if (copied < 0 || (DWORD)copied != expanded_size)
+    // LZ32 checks nothing: what it made is read back and compared with the
+    // digest before the file can replace anything.
+    uint32_t crc;
+    if (!read_file_crc(target_name, &crc) || !expansion_matches(&header, copied, crc))
         fail_expansion("ERROR: Could not write to file.");
-    expanded_bytes += expanded_size;
+    expanded_bytes += header.expanded_size;
     DeleteFileA(temporary_file_name);
 }
 

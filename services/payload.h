@@ -12,9 +12,14 @@ enum { STAGED_FILE_LIMIT = 8 };
 // The bytes of every file expanded so far in this run.
 extern uint32_t expanded_bytes;
 
+// Ends the program with a fatal error, changing nothing, when the packed
+// bytes of a payload of the file table are not those the build recorded, or
+// a payload or its digest is missing: a damaged copy of the setup program.
+void check_payloads(void);
+
 // Returns once target_name holds the whole expanded file, as many bytes as
-// the payload's header says; every failure removes the staged files and is
-// fatal.
+// the payload's header says, whose CRC-32 is the one its digest records;
+// every failure removes the staged files and is fatal.
 void extract_payload_file(uint32_t resource_id, const char *target_name);
 
 // Expands the payload into its staging name (make_staging_name), to be put in

@@ -15,6 +15,9 @@
 #define HELP_FILE_NAME "Brimwave.chm"
 #define IDR_PAYLOAD_PROGRAM 5000
 #define IDR_PAYLOAD_HELP 5001
+// The digest of each payload, which setup checks it against, is the resource
+// of its id plus this (services/payload_header.h).
+#define PAYLOAD_DIGEST_ID_OFFSET 100
 
 // The argument of the uninstall command setup registers for Brimwave.exe.
 #define UNINSTALL_SWITCH "/uninstall"

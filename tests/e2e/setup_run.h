@@ -34,6 +34,12 @@ protected:
     ChildProcess setup_;
 };
 
+// A copy of D:\SETUP.EXE in derived_folder (C:\derived\, emptied first),
+// its payload resources changed by tests/support/derive_medium.cpp's
+// arguments changes; its path.
+extern const char derived_folder[];
+std::string derive_copy(const std::string &changes);
+
 // The image of a just started, suspended SETUP.EXE is the shipped one (but on
 // the test medium E:), and it runs under WoW64 exactly when the prefix is
 // 64-bit.

@@ -1,5 +1,6 @@
-// Start-up checks of the real SETUP.EXE: the platform check and the single
-// running copy.
+// Start-up checks of the real SETUP.EXE: the platform check, the single
+// running copy and the check of its own payload.
+#include <shlobj.h>
 #include "tests/e2e/setup_run.h"
 
 namespace {
@@ -155,4 +156,41 @@ TEST_F(Startup, ASecondCopyLeavesWhileTheFirstShowsItsDialogsOrMessages)
     ASSERT_TRUE(start_process("D:\\SETUP.EXE", "D:\\", &third));
     EXPECT_EQ(::wait_for_exit(third, 10000), 0u);
     EXPECT_EQ(describe_windows(third.id), "(no visible windows)");
+}
+
+TEST_F(Startup, ACopyWithOneBitFlippedInAPayloadIsRefusedAndChangesNothing)
+{
+    const char damaged[] = "ERROR: This setup program is damaged. Copy or download it again.";
+    const std::string log = std::string(derived_folder) + "setup.log";
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY})
+        DeleteFileA(shortcut_path(csidl).c_str());
+    // In the SZDD magic, in the expanded size, inside the packed stream, in
+    // its last byte.
+    for (const char *payload : {"5000", "5001"}) {
+        for (const char *place : {"^0", "^11", "^2000", "^-1"}) {
+            SCOPED_TRACE(std::string(payload) + place);
+            std::string copy = derive_copy(payload + std::string(place));
+            start(copy, derived_folder);
+            HWND box = wait_for_message_box("Installation Error");
+            ASSERT_NE(box, nullptr);
+            MessageBoxInfo info = read_message_box(box);
+            EXPECT_EQ(info.text, damaged);
+            EXPECT_EQ(info.icon, "error");
+            press_button(box, IDOK);
+            EXPECT_EQ(wait_for_exit(), 1u);
+            kill_process(setup_);
+
+            start(copy + " /S /LOG=" + log, derived_folder);
+            EXPECT_EQ(wait_for_exit(30000), 1u);
+            EXPECT_NE(file_contents(log).find(damaged), std::string::npos) << file_contents(log);
+            EXPECT_EQ(folder_entries(derived_folder),
+                      (std::vector<std::string>{"SETUP.EXE", "setup.log"}));
+            EXPECT_FALSE(folder_exists(default_destination()));
+            EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, PRODUCT_KEY));
+            EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, UNINSTALL_KEY));
+            for (int csidl : {CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY})
+                EXPECT_FALSE(file_exists(shortcut_path(csidl))) << csidl;
+            kill_process(setup_);
+        }
+    }
 }

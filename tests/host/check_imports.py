@@ -21,7 +21,7 @@ EXPECTED = {
                      "GetLastError", "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress", "IsDBCSLeadByte",
                      "GetSystemDirectoryA", "GetVersionExA", "GetWindowsDirectoryA", "GlobalAlloc",
                      "GlobalFree", "LoadLibraryExA", "LoadResource", "LockResource",
-                     "MoveFileA", "MultiByteToWideChar", "OpenMutexA", "SetCurrentDirectoryA",
+                     "MoveFileA", "MultiByteToWideChar", "OpenMutexA", "ReadFile", "SetCurrentDirectoryA",
                      "SetFileAttributesA", "SetFilePointer", "SetLastError", "WideCharToMultiByte",
                      "SizeofResource", "Sleep", "WriteFile", "lstrlenA"],
     "ole32.dll": ["CoCreateInstance", "CoInitialize", "CoTaskMemFree", "CoUninitialize"],

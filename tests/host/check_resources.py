@@ -7,6 +7,7 @@ usage: check_resources.py SETUP.EXE [--payload PROGRAM HELP]
 """
 import struct
 import sys
+import zlib
 
 import pefile
 
@@ -169,6 +170,10 @@ def main():
             check(data[:8] == b"SZDD\x88\xf0\x27\x33" and data[8:9] == b"A", f"payload {rid} header")
             check(data[9:10] == last.encode(), f"payload {rid} name byte {data[9:10]!r}")
             check(struct.unpack_from("<I", data, 10)[0] == len(expanded), f"payload {rid} size field")
+            # Its digest, resource id + 100: CRC-32 of the packed, then of the expanded bytes.
+            digest = resources.get(("RT_RCDATA", rid + 100, 1033))
+            check(digest == struct.pack("<II", zlib.crc32(data), zlib.crc32(expanded)),
+                  f"payload {rid} digest {digest!r}")
 
     if failures:
         print("\n".join(failures))

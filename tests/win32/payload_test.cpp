@@ -45,13 +45,11 @@ struct Fatal {
     std::string title, text;
 };
 
-// Extracts in a child, answers its message box and reports what it said.
-Fatal extract_in_child(const std::string &module, uint32_t id, const char *name,
-                       const std::string &folder)
+// Runs this program with arguments, answers its message box and reports what it said.
+Fatal fatal_in_child(const std::string &arguments)
 {
     ChildProcess child;
-    std::string command = "\"" + self_path() + "\" --extract \"" + module + "\" " +
-                          std::to_string(id) + " " + name + " \"" + folder + "\"";
+    std::string command = "\"" + self_path() + "\" " + arguments;
     Fatal result = {STILL_ACTIVE, "", ""};
     if (!start_process(command, nullptr, &child)) {
         ADD_FAILURE() << "cannot start " << command;
@@ -67,6 +65,14 @@ Fatal extract_in_child(const std::string &module, uint32_t id, const char *name,
     result.exit_code = wait_for_exit(child, 15000);
     kill_process(child);
     return result;
+}
+
+// Extracts in a child.
+Fatal extract_in_child(const std::string &module, uint32_t id, const char *name,
+                       const std::string &folder)
+{
+    return fatal_in_child("--extract \"" + module + "\" " + std::to_string(id) + " " + name +
+                          " \"" + folder + "\"");
 }
 
 HMODULE load_as_data(const char *path)
@@ -143,6 +149,22 @@ TEST(Payload, BrokenOrMissingResourcesAreFatalBeforeAnyFileIsMade)
         EXPECT_EQ(fatal.exit_code, 1u);
         EXPECT_TRUE(folder_entries(folder).empty());
     }
+}
+
+TEST(Payload, AStagedFileWhoseBytesDifferFromItsDigestIsFatalAndReplacesNothing)
+{
+    std::string folder = scratch_folder("digest");
+    ASSERT_TRUE(write_file(folder + "\\first.bmp", "old first"));
+    ASSERT_TRUE(write_file(folder + "\\second.bmp", "old second"));
+    // Payload 5005 is the banner with the digest of plain.txt: it expands to
+    // the size its header says, but not to the bytes its digest records.
+    Fatal fatal = fatal_in_child("--stage \"" + folder + "\" 5000 first.bmp 5005 second.bmp");
+    EXPECT_EQ(fatal.title, "Installation Error");
+    EXPECT_EQ(fatal.text, "ERROR: Could not write to file.");
+    EXPECT_EQ(fatal.exit_code, 1u);
+    EXPECT_EQ(file_contents(folder + "\\first.bmp"), "old first");
+    EXPECT_EQ(file_contents(folder + "\\second.bmp"), "old second");
+    EXPECT_EQ(folder_entries(folder), (std::vector<std::string>{"first.bmp", "second.bmp"}));
 }
 
 TEST(Payload, AFolderWhereNoFileCanBeMadeIsFatal)
@@ -248,6 +270,17 @@ int main(int argc, char **argv)
         module_handle = module == "self" ? GetModuleHandleA(nullptr) : load_as_data(argv[2]);
         SetCurrentDirectoryA(argv[5]);
         extract_payload_file((uint32_t)atoi(argv[3]), argv[4]);
+        return 0;
+    }
+    // "--stage FOLDER ID NAME...": stages each, then puts them in place.
+    if (argc >= 3 && std::string(argv[1]) == "--stage") {
+        module_handle = GetModuleHandleA(nullptr);
+        SetCurrentDirectoryA(argv[2]);
+        for (int i = 3; i + 1 < argc; i += 2)
+            stage_payload_file((uint32_t)atoi(argv[i]), argv[i + 1]);
+        const char *in_use;
+        if (put_staged_files_in_place(nullptr, &in_use))
+            keep_replacement();
         return 0;
     }
     ::testing::InitGoogleTest(&argc, argv);

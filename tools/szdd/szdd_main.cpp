@@ -1,14 +1,19 @@
 // szdd: packs files into SZDD method A for the setup program's payload, and
 // unpacks them again.
 //
-//   szdd pack IN OUT [NAME]   NAME: the name the file is installed under;
+//   szdd pack IN OUT [NAME [DIGEST]]
+//                             NAME: the name the file is installed under;
 //                             its last character goes into the header
-//                             (default: IN's base name)
+//                             (default: IN's base name). DIGEST: the file
+//                             setup checks the payload against, the CRC-32
+//                             of OUT's bytes and of IN's (u32 little-endian
+//                             each), written once OUT expands to IN again.
 //   szdd unpack IN OUT
 //
 // Exit status 0 on success; otherwise 1 (2 for bad arguments) with one line
 // on stderr. OUT is written only once the whole result is ready.
 #include "szdd_codec.h"
+#include "services/crc32.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,7 +23,7 @@
 
 namespace {
 
-const char kUsage[] = "usage: szdd pack IN OUT [NAME] | szdd unpack IN OUT";
+const char kUsage[] = "usage: szdd pack IN OUT [NAME [DIGEST]] | szdd unpack IN OUT";
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "szdd: %s\n", message.c_str());
@@ -67,7 +72,26 @@ bool write_file(const std::string& path, const std::vector<uint8_t>& data, std::
     return ok;
 }
 
-int pack(const std::string& in_path, const std::string& out_path, const std::string& name) {
+void put_u32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int i = 0; i < 4; i++) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+// The digest of a payload, once its packed bytes are known to expand to the input.
+bool write_digest(const std::string& path, const std::vector<uint8_t>& data,
+                  const std::vector<uint8_t>& packed, std::string& error) {
+    std::vector<uint8_t> expanded;
+    if (!szdd_unpack(packed.data(), packed.size(), expanded, error) || expanded != data) {
+        error = "the packed bytes do not expand to the input";
+        return false;
+    }
+    std::vector<uint8_t> digest;
+    put_u32(digest, update_crc32(0, packed.data(), packed.size()));
+    put_u32(digest, update_crc32(0, data.data(), data.size()));
+    return write_file(path, digest, error);
+}
+
+int pack(const std::string& in_path, const std::string& out_path, const std::string& name,
+         const std::string& digest_path) {
     const char name_last = szdd_name_last_char(name);
     if (name_last == '\0') return fail("no file name to take the header's name character from: '" + name + "'");
     std::vector<uint8_t> data;
@@ -78,6 +102,10 @@ int pack(const std::string& in_path, const std::string& out_path, const std::str
         return fail("'" + in_path + "' is too large for SZDD (" + std::to_string(data.size()) + " bytes)");
     }
     if (!write_file(out_path, packed, error)) return fail(error);
+    if (!digest_path.empty() && !write_digest(digest_path, data, packed, error)) {
+        std::remove(out_path.c_str());
+        return fail(error);
+    }
     return 0;
 }
 
@@ -95,8 +123,8 @@ int unpack(const std::string& in_path, const std::string& out_path) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "pack" && (argc == 4 || argc == 5)) {
-        return pack(argv[2], argv[3], argc == 5 ? argv[4] : argv[2]);
+    if (command == "pack" && argc >= 4 && argc <= 6) {
+        return pack(argv[2], argv[3], argc >= 5 ? argv[4] : argv[2], argc == 6 ? argv[5] : "");
     }
     if (command == "unpack" && argc == 4) return unpack(argv[2], argv[3]);
     std::fprintf(stderr, "%s\n", kUsage);
