@@ -53,7 +53,7 @@ static void check_finish_round_trip(const char *program, uint32_t id, const char
         return;
     }
     FUZZ_CHECK(terminated_within(command.get(), size));
-    FUZZ_CHECK(has_switch(command.get(), finish_uninstall_switch));
+    FUZZ_CHECK(model_has_switch(command.get(), finish_uninstall_switch));
     uint32_t read_id = ~id;
     Exact read_folder(strlen(folder) + 1);
     FUZZ_CHECK(read_finish_command(command.get(), &read_id, read_folder.get(), read_folder.size));
@@ -81,14 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     uint32_t read_id;
     Exact read_folder(MAX_PATH);
     if (read_finish_command(command_line, &read_id, read_folder.get(), read_folder.size)) {
-        FUZZ_CHECK(has_switch(command_line, finish_uninstall_switch));
+        FUZZ_CHECK(model_has_switch(command_line, finish_uninstall_switch));
         FUZZ_CHECK(terminated_within(read_folder.get(), read_folder.size));
         FUZZ_CHECK(read_folder.get()[0] && !strchr(read_folder.get(), '"'));
         check_finish_round_trip("C:\\bwu1\\Brimwave.exe", read_id, read_folder.get(), 2 * MAX_PATH);
     }
     if (read_elevated_command(command_line, &read_id)) {
-        FUZZ_CHECK(has_switch(command_line, UNINSTALL_SWITCH) &&
-                   has_switch(command_line, elevated_switch));
+        FUZZ_CHECK(model_has_switch(command_line, UNINSTALL_SWITCH) &&
+                   model_has_switch(command_line, elevated_switch));
         char parameters[64];
         FUZZ_CHECK(build_elevated_parameters(parameters, sizeof parameters, read_id));
         uint32_t again = ~read_id;
@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::string started = std::string("\"") + program.get() + "\" " + parameters.get();
         if (!strchr(program.get(), '"')) {
             FUZZ_CHECK(read_elevated_command(exact_text(started).get(), &again) && again == id);
-            FUZZ_CHECK(has_switch(exact_text(started).get(), UNINSTALL_SWITCH));
+            FUZZ_CHECK(model_has_switch(started.c_str(), UNINSTALL_SWITCH));
         }
     } else {
         FUZZ_CHECK(size_given == 0 || parameters.get()[0] == 0);
