@@ -138,16 +138,9 @@ TEST(IsRemovableFolder, NeverARoot)
         {"C:\\A\\\\B", true},
         {"C:\\.A", true},
         // And every spelling that Windows tidies into a root or a device.
-        {"C:/", false},
-        {"C:\\/", false},
-        {"C:\\ ", false},
-        {"C:\\A\\ ..", false},
-        {"//server/share", false},
-        {"\\\\?\\UNC\\srv\\share", false},
-        {"\\\\?\\C:\\A", false},
-        {"\\\\.\\C:\\A", false},
-        {"C:\\A\\NUL", false},
-        {"C:/A", true},
+        {"C:/", false}, {"C:\\/", false}, {"C:\\ ", false}, {"C:\\A\\ ..", false},
+        {"//server/share", false}, {"\\\\?\\UNC\\srv\\share", false}, {"\\\\?\\C:\\A", false},
+        {"\\\\.\\C:\\A", false}, {"C:\\A\\NUL", false}, {"C:/A", true},
     };
     for (const Case &c : cases)
         EXPECT_EQ(is_removable_folder(c.folder), c.expected) << c.folder;

@@ -49,15 +49,6 @@ TEST(ProtectedFolder, IsMadeNewInTheWindowsFoldersTemp)
     RemoveDirectoryW(folder.c_str());
 }
 
-namespace {
-std::string ansi_path(const std::wstring &path)
-{
-    char narrow[MAX_PATH] = "";
-    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow, MAX_PATH, nullptr, nullptr);
-    return narrow;
-}
-} // namespace
-
 // The helpers the uninstaller makes and removes its copy with, on a folder
 // named in Georgian letters, which no ANSI code page has: the ANSI calls
 // would name it with question marks.
@@ -90,13 +81,15 @@ TEST(WidePaths, AFolderNamedOutsideTheCodePage)
     ASSERT_TRUE(get_module_path_wide(program, WIDE_PATH_SIZE));
     // The copy is made from the open file: one put at its path afterwards
     // is never copied.
-    const std::wstring original = std::wstring(temporary) + L"copy-source.exe";
-    ASSERT_TRUE(CopyFileW(program, original.c_str(), FALSE));
-    HANDLE source = CreateFileW(original.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    char temp[MAX_PATH] = "";
+    ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string original = std::string(temp) + "copy-source.exe";
+    ASSERT_TRUE(CopyFileW(program, widen(original).c_str(), FALSE));
+    HANDLE source = CreateFileA(original.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(source, INVALID_HANDLE_VALUE);
-    ASSERT_TRUE(MoveFileW(original.c_str(), (original + L".moved").c_str()));
-    ASSERT_TRUE(write_file(ansi_path(original), "swapped"));
+    ASSERT_TRUE(MoveFileA(original.c_str(), (original + ".moved").c_str()));
+    ASSERT_TRUE(write_file(original, "swapped"));
     HANDLE copy = copy_open_file_wide(source, file);
     ASSERT_NE(copy, INVALID_HANDLE_VALUE);
     // Held: nobody can change or delete it meanwhile.
@@ -108,8 +101,8 @@ TEST(WidePaths, AFolderNamedOutsideTheCodePage)
     EXPECT_EQ(copy_open_file_wide(source, file), INVALID_HANDLE_VALUE) << "an existing file";
     EXPECT_TRUE(file_contents(std::wstring(file)) == file_contents(std::wstring(program)));
     CloseHandle(source);
-    DeleteFileW(original.c_str());
-    DeleteFileW((original + L".moved").c_str());
+    DeleteFileA(original.c_str());
+    DeleteFileA((original + ".moved").c_str());
     const std::wstring unread = folder + L"\\unread.exe";
     EXPECT_EQ(copy_open_file_wide(INVALID_HANDLE_VALUE, unread.c_str()), INVALID_HANDLE_VALUE);
     EXPECT_FALSE(file_exists(unread)) << "nothing is left of a copy that failed";
