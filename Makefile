@@ -19,6 +19,10 @@ NATIVE_BUILD := $(BUILD)/native
 # sanitizers. make fuzz runs each for FUZZ_RUNS inputs (FUZZ_TARGETS: only
 # those); make test gives each a short run.
 FUZZ_BUILD := $(BUILD)/fuzz
+# The same targets with clang's line counts and no sanitizers: make fuzz
+# replays each run's inputs through them for the line coverage of the
+# production file a target drives.
+FUZZ_COVERAGE_BUILD := $(BUILD)/fuzz-coverage
 FUZZ_RUNS ?= 10000000
 FUZZ_TARGETS ?=
 # A fresh Wine session (scripts/wine-session.sh DIR -- COMMAND) where 32-bit
@@ -27,7 +31,7 @@ WINE_SESSION := scripts/run-i386.sh -- xvfb-run -a -s "-screen 0 1024x768x24" sc
 # The tests that also run in a 32-bit prefix, where nothing is redirected.
 WIN32_PREFIX_TESTS := Win32sIsRefused|FreshInstallWithTheDefaults|YesRemovesEverything
 
-.PHONY: all deps tools-configure native-configure fuzz-configure configure medium native fuzz-build fuzz \
+.PHONY: all deps tools-configure native-configure fuzz-configure configure medium native fuzz-build fuzz-coverage-build fuzz \
         test-build test test-host test-fuzz test-windows test-win32-prefix test-reproducible test-signing i386-check sign run clean
 
 all: medium
@@ -75,9 +79,17 @@ native: native-configure
 fuzz-build: fuzz-configure
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-# Every fuzz target for FUZZ_RUNS inputs, one after another, and the table.
-fuzz: fuzz-build
-	scripts/fuzz.sh --build $(FUZZ_BUILD)/tests/fuzz --runs $(FUZZ_RUNS) $(FUZZ_TARGETS)
+fuzz-coverage-build: deps
+	cmake -S . -B $(FUZZ_COVERAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBRIMWAVE_SANITIZE=OFF \
+	  -DBRIMWAVE_TESTS=OFF -DBRIMWAVE_FUZZ=ON -DBRIMWAVE_FUZZ_COVERAGE=ON >/dev/null
+	cmake --build $(FUZZ_COVERAGE_BUILD) -j $(JOBS)
+
+# Every fuzz target for FUZZ_RUNS inputs, one after another, the table, and
+# each target's line coverage of the production file it drives.
+fuzz: fuzz-build fuzz-coverage-build
+	scripts/fuzz.sh --build $(FUZZ_BUILD)/tests/fuzz --coverage $(FUZZ_COVERAGE_BUILD)/tests/fuzz \
+	  --runs $(FUZZ_RUNS) $(FUZZ_TARGETS)
 
 # The Windows test programs, in the tree that builds the medium.
 test-build: medium

@@ -4,22 +4,6 @@
 #include "services/product.h"
 #include "services/text.h"
 
-void choose_fresh_destination(char *destination, const char *program_files,
-                              const char *windows_directory)
-{
-    // A trailing backslash of the folder serves as the product folder's.
-    if (program_files && program_files[0] &&
-        join_path(destination, DESTINATION_SIZE, program_files, PRODUCT_FOLDER_NAME))
-        return;
-
-    destination[0] = 0;
-    if (!windows_directory || !windows_directory[0] || windows_directory[1] != ':')
-        return;
-    char folder[] = "?:\\Program Files";
-    folder[0] = windows_directory[0];
-    join_path(destination, DESTINATION_SIZE, folder, PRODUCT_FOLDER_NAME);
-}
-
 bool is_acceptable_destination(const char *destination)
 {
     if (!destination[0] || destination[1] != ':' || destination[2] != '\\' ||
@@ -61,29 +45,4 @@ bool next_destination_folder(const char *destination, const char **next, char *f
         return false;
     *next = *p ? next_char(p) : NULL;
     return true;
-}
-
-bool build_uninstall_command(char *command, size_t size, const char *destination)
-{
-    // Refused, it leaves an empty text.
-    if (size > 0)
-        command[0] = 0;
-    char program[UNINSTALL_COMMAND_SIZE];
-    if (!join_path(program, sizeof program, destination, payload_files[0].name))
-        return false;
-
-    // A blank would end the program's name where the command is read, a
-    // quote could not be read back at all (and no file's name holds one).
-    bool has_space = false;
-    for (const char *p = program; *p; p++) {
-        if (*p == '"')
-            return false;
-        has_space = has_space || is_blank(*p);
-    }
-
-    char *cursor = command;
-    char *end = command + size;
-    const char *quote = has_space ? "\"" : "";
-    return append_text(&cursor, end, quote) && append_text(&cursor, end, program) &&
-           append_text(&cursor, end, quote) && append_text(&cursor, end, " " UNINSTALL_SWITCH);
 }

@@ -11,14 +11,6 @@ enum {
     UNINSTALL_COMMAND_SIZE = 260,
 };
 
-// Fresh installation: the Program Files folder (one trailing backslash
-// dropped) followed by "\Brimwave", or, without a usable Program Files value,
-// the Windows directory's drive with "\Program Files\Brimwave", or else empty.
-// program_files is the registry value as a terminated text, or NULL when it
-// could not be read; windows_directory likewise.
-void choose_fresh_destination(char *destination, const char *program_files,
-                              const char *windows_directory);
-
 // "X:\" followed by at least one character, a folder below the drive's root
 // in its full form (services/full_path.h: no spelling of the root, no
 // device), and short enough that every file installed under it, and the

@@ -1,7 +1,7 @@
 #include "driver/setup_state.h"
 #include "services/registry.h"
-#include "services/registry_path.h"
 #include "services/product.h"
+#include "services/registry_path.h"
 #include "services/text.h"
 
 InstallState install_state;
@@ -41,8 +41,7 @@ static MachineRecord read_machine_record(InstallState *state)
 
 void detect_previous_installation(InstallState *state)
 {
-    DWORD size = 0;
-    state->installed = false;
+    DWORD directory_size = 0, version_size = 0;
     state->installed_version = 0;
     // Where the machine's entry names a folder, the user's record is never
     // asked for one: every program the user runs can rewrite it, and a
@@ -52,44 +51,39 @@ void detect_previous_installation(InstallState *state)
         state->installed = true;
         return;
     case MACHINE_NAMES_FOLDER:
+        state->installed = false;
         state->previous_directory[0] = 0;
         return;
     case MACHINE_RECORDS_NOTHING:
         break;
     }
-    if (!query_product_value(program_directory_value, state->previous_directory,
-                             sizeof state->previous_directory, &size) ||
-        !terminate_registry_text(state->previous_directory, sizeof state->previous_directory,
-                                 size)) {
-        state->previous_directory[0] = 0;
-        return;
-    }
-    // Up to 4 bytes fill the version from the lowest byte; an empty value is 0.
-    if (!query_product_value(program_version_value, &state->installed_version,
-                             sizeof state->installed_version, &size)) {
-        state->installed_version = 0;
-        return;
-    }
-    state->installed = true;
+    RegistryRead directory = {query_product_value(program_directory_value,
+                                                  state->previous_directory,
+                                                  sizeof state->previous_directory,
+                                                  &directory_size),
+                              0};
+    directory.size = directory_size;
+    RegistryRead version = {query_product_value(program_version_value, &state->installed_version,
+                                                sizeof state->installed_version, &version_size),
+                            0};
+    judge_previous_installation(state, directory, version);
 }
 
 void choose_default_destination(void)
 {
-    if (setup_mode != SETUP_FRESH) {
-        copy_text(destination, sizeof destination, install_state.previous_directory);
-        return;
-    }
     char program_files[DESTINATION_SIZE];
     DWORD size = 0;
-    bool have_program_files =
+    RegistryRead program_files_read = {
         query_registry_value("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir",
-                             program_files, sizeof program_files, HKEY_LOCAL_MACHINE, &size) &&
-        terminate_registry_text(program_files, sizeof program_files, size);
+                             program_files, sizeof program_files, HKEY_LOCAL_MACHINE, &size),
+        0};
+    program_files_read.size = size;
 
     char windows_directory[MAX_PATH];
     UINT length = GetWindowsDirectoryA(windows_directory, sizeof windows_directory);
     bool have_windows_directory = length > 0 && length < sizeof windows_directory;
 
-    choose_fresh_destination(destination, have_program_files ? program_files : NULL,
-                             have_windows_directory ? windows_directory : NULL);
+    choose_offered_destination(destination, setup_mode, install_state.previous_directory,
+                               program_files, sizeof program_files, program_files_read,
+                               have_windows_directory ? windows_directory : NULL);
 }

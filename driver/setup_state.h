@@ -7,12 +7,6 @@
 #include "driver/options.h"
 #include "services/exit_codes.h"
 
-struct InstallState {
-    bool installed;
-    uint32_t installed_version; // ProgramVersion as 4 little-endian bytes
-    char previous_directory[DESTINATION_SIZE];
-};
-
 // The per-user records of the installation, read and written; the machine's
 // entry keeps the version under the same name beside InstallLocation.
 inline constexpr char program_directory_value[] = "\\ProgramDirectory";

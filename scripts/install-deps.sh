@@ -14,6 +14,7 @@ packages=(
     mingw-w64                                   # the Windows cross compilers and windres
     googletest libgtest-dev                     # GoogleTest: sources for Windows, library for the host
     clang libclang-rt-dev                       # libFuzzer and the sanitizers for the fuzz targets
+    llvm-14                                     # llvm-profdata and llvm-cov: the fuzz runs' line coverage
     wine wine64 xvfb xauth x11-apps imagemagick # running and driving the Windows programs
     fonts-wine                                  # Marlett: the title bars' close glyph
     locales                                     # ja_JP.UTF-8: Wine in code page 932

@@ -91,20 +91,6 @@ static bool normalise_wide_path(const WCHAR *path, WCHAR *dest)
     return widen_text(ansi_full, dest, WIDE_PATH_SIZE);
 }
 
-static WCHAR lower_ascii_wide(WCHAR c)
-{
-    return c >= L'A' && c <= L'Z' ? (WCHAR)(c - L'A' + L'a') : c;
-}
-
-static bool is_same_wide_path(const WCHAR *a, const WCHAR *b)
-{
-    size_t i = 0;
-    while (a[i] && lower_ascii_wide(a[i]) == lower_ascii_wide(b[i]))
-        i++;
-    // What is left of each is nothing or one backslash.
-    return (!a[i] || (a[i] == L'\\' && !a[i + 1])) && (!b[i] || (b[i] == L'\\' && !b[i + 1]));
-}
-
 bool is_same_wide_folder(const WCHAR *a, const WCHAR *b)
 {
     WCHAR first[WIDE_PATH_SIZE];

@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <stddef.h>
 #include "services/dll_search.h"
+#include "services/wide_path_rules.h"
 
 // Room for a path of the system's: MAX_PATH characters with the zero.
 enum { WIDE_PATH_SIZE = MAX_PATH };
@@ -32,33 +33,13 @@ template <typename Proc> Proc wide_call(const char *name)
                             : NULL;
 }
 
-// text in the ANSI code page into wide (size characters); false when it
-// does not fit.
-bool widen_text(const char *text, WCHAR *wide, size_t size);
-
 // wide (at most WIDE_PATH_SIZE characters with its zero) into the ANSI code
 // page (size bytes): false when it does not fit, or when a character has no
 // ANSI form and would come out as a question mark or a look-alike.
 bool narrow_path(const WCHAR *wide, char *path, size_t size);
 
-// folder, a backslash unless folder ends with one, then name (ANSI).
-bool join_wide_path(WCHAR *dest, size_t size, const WCHAR *folder, const char *name);
-
-// The part of path after its last backslash (all of it without one).
-const WCHAR *wide_path_name(const WCHAR *path);
-
-// The folder of path, without a trailing backslash unless it is a drive's
-// root; false when path has no backslash or the folder does not fit.
-bool wide_path_folder(WCHAR *dest, size_t size, const WCHAR *path);
-
-// "<program>" and arguments (ANSI) into dest, size characters: a command
-// line for start_process_wide. False when it does not fit or program holds
-// a double quote.
-bool build_wide_command(WCHAR *dest, size_t size, const WCHAR *program, const char *arguments);
-
-// Whether a and b name one folder: compared in their full, long forms,
-// ASCII letters in any case and one trailing backslash ignored, every other
-// character exactly (as is_same_path does in ANSI).
+// Whether a and b name one folder: their full, long forms compared by
+// is_same_wide_path.
 bool is_same_wide_folder(const WCHAR *a, const WCHAR *b);
 
 // The running program's file, and the temporary folder with its trailing

@@ -11,5 +11,5 @@ bool messages_are_quiet(void);
 // Writes text to the log, a line of the log for each of its lines.
 void log_message(const char *text);
 
-// Writes the log's last line, the result (build_result_line).
+// Writes the log's last line: the exit code and what it means.
 void log_result(int exit_code);

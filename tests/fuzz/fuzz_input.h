@@ -5,16 +5,20 @@
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <memory>
+#include <vector>
 #include "services/text.h"
 #include "tests/host/code_page_stand_in.h"
 
-#define FUZZ_CHECK(condition) \
-    do {                      \
-        if (!(condition))     \
-            __builtin_trap(); \
+#define FUZZ_CHECK(condition)                                                           \
+    do {                                                                                \
+        if (!(condition)) {                                                             \
+            fprintf(stderr, "broken property at %s:%d: %s\n", __FILE__, __LINE__, #condition); \
+            __builtin_trap();                                                           \
+        }                                                                               \
     } while (0)
 
 // A heap buffer of exactly size bytes.
@@ -47,10 +51,14 @@ public:
     }
 
     // The next part's bytes: a length byte, then as many bytes (fewer at
-    // the end); with whole_rest, all bytes left.
+    // the end); with whole_rest, all bytes left. A length byte of 255 takes
+    // two more bytes to add, so that a part can fill a buffer of 256 bytes
+    // or more exactly, and overfill it.
     Exact bytes(bool whole_rest = false)
     {
         size_t n = whole_rest ? size_ - next_ : byte();
+        if (!whole_rest && n == 255)
+            n += byte() | byte() << 8;
         if (n > size_ - next_)
             n = size_ - next_;
         Exact part(n);
@@ -81,13 +89,71 @@ inline bool terminated_within(const char *text, size_t size)
     return memchr(text, 0, size) != NULL;
 }
 
-// Whether a character starts at at, stepping through text with the code
-// page's lead bytes on its own (not with the helpers under test): a lead
-// byte and the byte after it are one character unless that byte ends the text.
+// The characters of a text as the code page's table has them, worked out
+// here on its own (not with the stand-in nor the helpers under test): the
+// lead bytes Windows lists for each code page; a lead byte and the byte
+// after it are one character, a lead byte before the terminating zero one
+// on its own. code is a one-byte character's byte, lead << 8 | trail for
+// two.
+inline bool model_lead_byte(uint8_t byte)
+{
+    switch (stand_in_code_page) {
+    case 932: // Shift JIS
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936: // GBK
+    case 949: // Unified Hangul
+    case 950: // Big5
+        return byte >= 0x81 && byte <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+struct Character {
+    size_t at;
+    unsigned code;
+};
+
+inline std::vector<Character> characters_of(const char *text)
+{
+    std::vector<Character> characters;
+    const uint8_t *bytes = reinterpret_cast<const uint8_t *>(text);
+    for (size_t i = 0; bytes[i];) {
+        bool pair = model_lead_byte(bytes[i]) && bytes[i + 1];
+        characters.push_back({i, pair ? static_cast<unsigned>(bytes[i] << 8 | bytes[i + 1]) : bytes[i]});
+        i += pair ? 2 : 1;
+    }
+    return characters;
+}
+
+// Whether a character of text (or its terminating zero) starts at at.
 inline bool is_char_start(const char *text, const char *at)
 {
-    const char *p = text;
-    while (p < at && *p)
-        p += is_lead_byte(*p) && p[1] ? 2 : 1;
-    return p == at;
+    size_t offset = static_cast<size_t>(at - text);
+    if (offset == strlen(text))
+        return true;
+    for (const Character &c : characters_of(text))
+        if (c.at == offset)
+            return true;
+    return false;
+}
+
+// The text's characters, ASCII letters lowered: the bytes of others (a
+// double-byte character's second byte too) stay as they are.
+inline std::vector<unsigned> folded(const char *text)
+{
+    std::vector<unsigned> codes;
+    for (const Character &c : characters_of(text))
+        codes.push_back(c.code >= 'A' && c.code <= 'Z' ? c.code + 32 : c.code);
+    return codes;
+}
+
+// The last backslash of text that is a character of its own, or NULL.
+inline const char *model_last_backslash(const char *text)
+{
+    const char *last = NULL;
+    for (const Character &c : characters_of(text))
+        if (c.code == '\\')
+            last = text + c.at;
+    return last;
 }

@@ -1,26 +1,43 @@
 // The installation state from raw registry data: ProgramDirectory,
 // ProgramVersion and ProgramFilesDir as any earlier installation, program or
 // damaged profile left them, of any type and size, terminated or not; then
-// the mode, the version label and the default destination, as
-// driver/install_state.cpp puts these rules together.
-#include "driver/destination.h"
+// the version label and the destination offered.
+#include <string>
 #include "driver/install_state_rules.h"
-#include "services/registry_path.h"
 #include "tests/fuzz/fuzz_input.h"
 
-// What RegQueryValueExA leaves in a buffer of size bytes: the value's bytes
-// whatever its type (the readers never look at it), or nothing and false
-// when the value is missing or larger. The rest of the buffer holds no zero.
-static bool query(FuzzInput &input, char *buffer, size_t size, size_t *data_size)
+// A value as RegQueryValueExA gives it into a buffer of size bytes: its
+// bytes whatever its type (the readers never look at it), or nothing and
+// false when it is missing or larger. The rest of the buffer stays as it
+// was; for a text, it holds no zero.
+struct Value {
+    bool present;
+    std::string bytes;
+
+    RegistryRead query(void *buffer, size_t size, bool text = true) const
+    {
+        if (text)
+            memset(buffer, 'x', size);
+        if (!present || bytes.size() > size)
+            return {false, 0};
+        memcpy(buffer, bytes.data(), bytes.size());
+        return {true, bytes.size()};
+    }
+    // The text it holds when it fits a buffer of size bytes with its zero.
+    bool text(size_t size, std::string *text) const
+    {
+        if (!present || bytes.size() > size)
+            return false;
+        *text = bytes.substr(0, bytes.find('\0'));
+        return text->size() < size;
+    }
+};
+
+static Value value(FuzzInput &input)
 {
     bool present = input.byte() & 1;
-    Exact value = input.bytes();
-    memset(buffer, 'x', size);
-    if (!present || value.size > size)
-        return false;
-    memcpy(buffer, value.get(), value.size);
-    *data_size = value.size;
-    return true;
+    Exact bytes = input.bytes();
+    return {present, std::string(bytes.get(), bytes.size)};
 }
 
 // Reads "v<units>.<hundredths>" back, one digit of hundredths counting tens.
@@ -40,68 +57,73 @@ static bool read_label(const char *label, uint32_t *version)
     return *label == 0;
 }
 
+// The Program Files rule: the folder and "\Brimwave" (the folder's own
+// trailing backslash serving), when that fits and the folder does not end
+// in a lead byte on its own; else the Windows folder's drive with
+// "\Program Files\Brimwave"; else nothing.
+static std::string fresh_destination(const std::string *program_files, const char *windows)
+{
+    if (program_files && !program_files->empty()) {
+        std::vector<Character> characters = characters_of(program_files->c_str());
+        unsigned last = characters.back().code;
+        std::string joined = *program_files + (last == '\\' ? "" : "\\") + "Brimwave";
+        if (!(last < 256 && model_lead_byte(static_cast<uint8_t>(last))) &&
+            joined.size() < DESTINATION_SIZE)
+            return joined;
+    }
+    if (!windows || !windows[0] || windows[1] != ':')
+        return "";
+    return std::string(1, windows[0]) + ":\\Program Files\\Brimwave";
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
-    Exact previous(DESTINATION_SIZE);
-    size_t length = 0;
-    bool read = query(input, previous.get(), previous.size, &length);
-    bool installed = read && terminate_registry_text(previous.get(), previous.size, length);
-    if (installed)
-        FUZZ_CHECK(terminated_within(previous.get(), previous.size));
-    else if (read) // refused only when it fills the buffer without a zero
-        FUZZ_CHECK(length == previous.size && !memchr(previous.get(), 0, length));
+    Value directory = value(input), version_value = value(input);
+    Value program_files = value(input);
+    bool have_windows = input.byte() & 1;
+    Exact windows = input.text(true);
 
-    // Up to 4 bytes fill the version from its lowest byte.
-    unsigned char version_bytes[4] = {};
-    size_t version_size = 0;
-    Exact raw(4);
-    bool has_version = query(input, raw.get(), raw.size, &version_size);
-    memcpy(version_bytes, raw.get(), has_version ? version_size : 0);
-    uint32_t version = has_version ? version_bytes[0] | version_bytes[1] << 8 |
-                                         version_bytes[2] << 16 |
-                                         static_cast<uint32_t>(version_bytes[3]) << 24
-                                   : 0;
-    installed = installed && has_version;
+    InstallState state;
+    state.installed_version = 0;
+    RegistryRead directory_read =
+        directory.query(state.previous_directory, sizeof state.previous_directory);
+    RegistryRead version_read = version_value.query(&state.installed_version, 4, false);
+    judge_previous_installation(&state, directory_read, version_read);
 
-    SetupMode mode = classify_setup_mode(installed, version);
-    FUZZ_CHECK((mode == SETUP_FRESH) == !installed);
-    if (installed)
-        FUZZ_CHECK(mode == (version == BUILD_VERSION  ? SETUP_REINSTALL
-                            : version < BUILD_VERSION ? SETUP_UPDATE
-                                                      : SETUP_NEWER));
+    // Installed when the folder is a text that fits and a version is there;
+    // up to 4 bytes fill the version from its lowest byte.
+    std::string previous;
+    bool installed = directory.text(DESTINATION_SIZE, &previous) && version_value.present &&
+                     version_value.bytes.size() <= 4;
+    uint32_t version = 0;
+    for (size_t i = 0; installed && i < version_value.bytes.size(); i++)
+        version |= static_cast<uint32_t>(static_cast<uint8_t>(version_value.bytes[i])) << 8 * i;
+    FUZZ_CHECK(state.installed == installed && state.installed_version == version);
+    FUZZ_CHECK(terminated_within(state.previous_directory, sizeof state.previous_directory));
+    FUZZ_CHECK(state.previous_directory == (installed ? previous : ""));
 
     Exact label(VERSION_LABEL_SIZE);
     uint32_t read_back = 0;
     FUZZ_CHECK(build_version_label(version, label.get(), label.size));
-    FUZZ_CHECK(terminated_within(label.get(), label.size));
     FUZZ_CHECK(read_label(label.get(), &read_back) && read_back == version);
 
-    Exact destination(DESTINATION_SIZE);
-    if (mode != SETUP_FRESH) {
-        // The previous folder, whole.
-        FUZZ_CHECK(copy_text(destination.get(), destination.size, previous.get()));
-        return 0;
-    }
-    Exact program_files(DESTINATION_SIZE);
-    size_t program_files_size = 0;
-    bool have_program_files =
-        query(input, program_files.get(), program_files.size, &program_files_size) &&
-        terminate_registry_text(program_files.get(), program_files.size, program_files_size);
-    Exact windows_directory = input.text(true);
-    choose_fresh_destination(destination.get(), have_program_files ? program_files.get() : NULL,
-                             windows_directory.get());
-    const char *chosen = destination.get();
-    FUZZ_CHECK(terminated_within(chosen, destination.size));
-    if (!*chosen)
-        return 0;
-    // Whatever it was made of, it ends in the product's folder, named by a
-    // backslash of its own.
-    static const char product_folder[] = "\\Brimwave";
-    size_t chosen_length = strlen(chosen);
-    FUZZ_CHECK(chosen_length >= sizeof product_folder - 1);
-    const char *folder_at = chosen + chosen_length - (sizeof product_folder - 1);
-    FUZZ_CHECK(strcmp(folder_at, product_folder) == 0);
-    FUZZ_CHECK(is_char_start(chosen, folder_at));
+    SetupMode mode = classify_setup_mode(installed, version);
+    FUZZ_CHECK((mode == SETUP_FRESH) == !installed);
+    Exact offered(DESTINATION_SIZE);
+    Exact program_files_buffer(DESTINATION_SIZE);
+    RegistryRead program_files_read =
+        program_files.query(program_files_buffer.get(), program_files_buffer.size);
+    choose_offered_destination(offered.get(), mode, state.previous_directory,
+                               program_files_buffer.get(), program_files_buffer.size,
+                               program_files_read, have_windows ? windows.get() : NULL);
+    FUZZ_CHECK(terminated_within(offered.get(), offered.size));
+    std::string expected = previous;
+    std::string program_files_text;
+    if (!installed)
+        expected = fresh_destination(
+            program_files.text(DESTINATION_SIZE, &program_files_text) ? &program_files_text : NULL,
+            have_windows ? windows.get() : NULL);
+    FUZZ_CHECK(offered.get() == expected);
     return 0;
 }

@@ -1,5 +1,6 @@
 // The uninstall command setup registers, built from any destination and read
 // back as the uninstaller and Windows read it.
+#include <string>
 #include "driver/destination.h"
 #include "product/app/command_line.h"
 #include "product/app/uninstall_rules.h"
@@ -35,15 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(path_ends_with_name(read.get(), read.size, PROGRAM_FILE_NAME));
     FUZZ_CHECK(has_switch(command.get(), UNINSTALL_SWITCH));
 
-    // Windows takes the first argument, its quotes dropped, for the program.
-    const char *start, *end;
-    FUZZ_CHECK(next_argument(command.get(), &start, &end));
-    if (*start == '"') {
-        start++;
-        FUZZ_CHECK(end > start && end[-1] == '"');
-        end--;
-    }
-    FUZZ_CHECK(static_cast<size_t>(end - start) == strlen(program.get()) &&
-               memcmp(start, program.get(), strlen(program.get())) == 0);
+    // Windows takes the program from the start of the command: between the
+    // quotes when it starts with one, else up to the first blank.
+    std::string line = command.get();
+    std::string started = line[0] == '"' ? line.substr(1, line.find('"', 1) - 1)
+                                         : line.substr(0, line.find_first_of(" \t"));
+    FUZZ_CHECK(started == program.get());
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 #include "driver/companion.h"
 #include "driver/destination.h"
+#include "driver/install_state_rules.h"
 #include "tests/host/code_page_stand_in.h"
 #include "services/full_path.h"
 #include "services/product.h"

@@ -2,6 +2,7 @@
 #include <string.h>
 #include <vector>
 #include "services/text.h"
+#include "services/wide_path_rules.h"
 #include "tests/host/code_page_stand_in.h"
 
 TEST(AppendText, AdvancesOntoTheTerminatingZero)
@@ -104,4 +105,14 @@ TEST(CodePage932, AFolderEndingInALeadByteIsNotJoined)
     EXPECT_STREQ(path, "");
     EXPECT_FALSE(join_path(path, sizeof path, "C:\\\x95\x5C\x95", "x"));
     EXPECT_TRUE(join_path(path, sizeof path, "C:\\\x95\x5C", "x"));
+}
+
+TEST(WidePaths, OneFolderWithOneTrailingBackslashLeftOff)
+{
+    EXPECT_TRUE(is_same_wide_path(L"C:\\Users\\A\\", L"c:\\users\\a"));
+    EXPECT_TRUE(is_same_wide_path(L"C:\\", L"C:"));
+    // Found by the fuzz target wide_paths: a doubled backslash passed for one.
+    EXPECT_FALSE(is_same_wide_path(L"C:\\A\\\\", L"C:\\A\\"));
+    EXPECT_FALSE(is_same_wide_path(L"C:\\A\\", L"C:\\A\\\\"));
+    EXPECT_FALSE(is_same_wide_path(L"C:\\A\x00C0", L"C:\\a\x00E0")) << "only ASCII letters fold";
 }
