@@ -42,20 +42,12 @@ TEST(CompanionPaths, NothingIsStartedElsewhere)
 
 TEST(CompanionPaths, BesideSetupWhereverItRuns)
 {
-    const char *cases[][3] = {
-        {"D:\\SETUP.EXE", "D:\\", "D:\\bladeenc.exe"},
-        {"C:\\ccm\\cache\\SETUP.EXE", "C:\\ccm\\cache", "C:\\ccm\\cache\\bladeenc.exe"},
-        {"\\\\srv\\share\\SETUP.EXE", "\\\\srv\\share", "\\\\srv\\share\\bladeenc.exe"},
-    };
-    for (const auto &c : cases) {
-        char folder[260], program[260];
-        ASSERT_TRUE(companion_beside_setup(c[0], folder, sizeof folder, program, sizeof program)) << c[0];
-        EXPECT_STREQ(folder, c[1]);
-        EXPECT_STREQ(program, c[2]);
-    }
-    char folder[16], program[16];
-    EXPECT_FALSE(companion_beside_setup("SETUP.EXE", folder, sizeof folder, program, sizeof program));
-    // "C:\\Setup1\\bladeenc.exe" needs 21 bytes.
-    EXPECT_FALSE(companion_beside_setup("C:\\Setup1\\SETUP.EXE", folder, sizeof folder, program,
-                                        sizeof program));
+    char folder[24], program[24];
+    ASSERT_TRUE(companion_beside_setup("D:\\SETUP.EXE", folder, sizeof folder, program, sizeof program));
+    EXPECT_STREQ(folder, "D:\\"); // the root keeps its backslash
+    EXPECT_STREQ(program, "D:\\bladeenc.exe");
+    ASSERT_TRUE(companion_beside_setup("C:\\cache\\SETUP.EXE", folder, sizeof folder, program, 24));
+    EXPECT_STREQ(program, "C:\\cache\\bladeenc.exe");
+    EXPECT_FALSE(companion_beside_setup("SETUP.EXE", folder, sizeof folder, program, 24));
+    EXPECT_FALSE(companion_beside_setup("C:\\cache1234\\SETUP.EXE", folder, 24, program, 24));
 }
