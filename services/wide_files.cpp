@@ -139,8 +139,7 @@ static bool rewind_file(HANDLE file)
     return SetFilePointer(file, 0, NULL, FILE_BEGIN) != INVALID_SET_FILE_POINTER;
 }
 
-// Whether the two open files hold the same bytes, both read from their start.
-static bool same_bytes_from_start(HANDLE first, HANDLE second)
+bool same_bytes_from_start(HANDLE first, HANDLE second)
 {
     bool same = rewind_file(first) && rewind_file(second);
     for (DWORD got = 1; same && got > 0;) {

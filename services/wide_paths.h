@@ -66,6 +66,8 @@ bool remove_folder_wide(const WCHAR *path);
 // hold what source holds: while it stays open, nobody can change it. Else
 // INVALID_HANDLE_VALUE, and nothing left at to. Source needs read access.
 HANDLE copy_open_file_wide(HANDLE source, const WCHAR *to);
+// Whether the two open files hold the same bytes, both read from their start.
+bool same_bytes_from_start(HANDLE first, HANDLE second);
 // An existing file, opened with access and share (INVALID_HANDLE_VALUE when not).
 HANDLE open_file_wide(const WCHAR *path, DWORD access, DWORD share);
 // Has path deleted at the next restart, where the system offers it (see

@@ -7,11 +7,6 @@
 #include "services/wide_paths.h"
 #include "uninstall_rules.h"
 
-enum {
-    // The blocks in which two program files are compared.
-    COMPARE_BLOCK_SIZE = 4096,
-};
-
 typedef DWORD(WINAPI *LongPathNameFunction)(LPCSTR, LPSTR, DWORD);
 
 // The full, long form of folder in dest (MAX_PATH bytes): GetFullPathNameA
@@ -60,27 +55,11 @@ static HANDLE open_for_reading(const WCHAR *path)
     return open_file_wide(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
-// Whether the two open files, read from where they stand, hold the same bytes.
-static bool read_same_bytes(HANDLE first, HANDLE second)
-{
-    static unsigned char first_block[COMPARE_BLOCK_SIZE];
-    static unsigned char second_block[COMPARE_BLOCK_SIZE];
-    bool same = first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE;
-    for (DWORD got = 1; same && got > 0;) {
-        DWORD second_got = 0;
-        same = ReadFile(first, first_block, sizeof first_block, &got, NULL) &&
-               ReadFile(second, second_block, sizeof second_block, &second_got, NULL) &&
-               got == second_got;
-        for (DWORD i = 0; same && i < got; i++)
-            same = first_block[i] == second_block[i];
-    }
-    return same;
-}
-
 bool holds_same_bytes(HANDLE file, const WCHAR *path)
 {
     HANDLE other = open_for_reading(path);
-    bool same = read_same_bytes(file, other);
+    bool same = file != INVALID_HANDLE_VALUE && other != INVALID_HANDLE_VALUE &&
+                same_bytes_from_start(file, other);
     if (other != INVALID_HANDLE_VALUE)
         CloseHandle(other);
     return same;
